@@ -1,0 +1,74 @@
+#pragma once
+
+#include "hxcore/hxnumericproperty.h"
+#include "hxcore/hxtime.h"
+
+#include <optional>
+#include <vector>
+
+struct HxFloatKey
+{
+    HxTime time;
+    float value;
+    bool operator==(const HxFloatKey&) const = default;
+};
+
+// An animatable float. Without keys its value is the static value; with keys
+// it is linear between keys and held flat outside them. Keys are sorted by
+// time, one per time, so lookups are binary searches and appending while
+// recording forward is amortised O(1).
+class HXCORE_EXPORT HxFloatProperty : public HxNumericProperty
+{
+    Q_OBJECT
+public:
+    HxFloatProperty(HxElement* owner, const QString& name, const QString& label, float value = 0.0f,
+                    XYZInterest interest = NoInterest);
+    ~HxFloatProperty() override;
+
+    // Value at the scene's current time.
+    float getValue() const;
+    float getValue(HxTime time) const;
+    float getStaticValue() const { return m_state.staticValue; }
+
+    // The static value when there are no keys, else a key at the scene time.
+    void setValue(float value);
+    // Inserts or replaces the key at that time.
+    void setValue(HxTime time, float value);
+
+    void setLimits(float minValue, float maxValue, bool clamp);
+    float getMin() const { return m_min; }
+    float getMax() const { return m_max; }
+    bool isClamped() const { return m_clamp; }
+
+    int getNumKeys() const { return int(m_state.keys.size()); }
+    const std::vector<HxFloatKey>& getKeys() const { return m_state.keys; }
+    bool hasKeyAt(HxTime time) const;
+    void deleteKeys(const HxTimeRange& range) override;
+
+    // Bracket a run of changes: one undo item for the whole run, pushed at
+    // the matching finishEdit if anything changed. Brackets nest.
+    void beginEdit();
+    void finishEdit();
+    bool isEditing() const { return m_editDepth > 0; }
+
+    struct State
+    {
+        float staticValue = 0.0f;
+        std::vector<HxFloatKey> keys;
+        bool operator==(const State&) const = default;
+    };
+    // Used by undo: replaces the whole state and tells the views.
+    void restoreState(const State& state);
+
+private:
+    float clamped(float value) const;
+    std::optional<State> stateBeforeChange() const;
+    void changed(std::optional<State> before, bool keysTouched);
+
+    State m_state;
+    float m_min = 0.0f;
+    float m_max = 0.0f;
+    bool m_clamp = false;
+    int m_editDepth = 0;
+    std::optional<State> m_editSnapshot;
+};

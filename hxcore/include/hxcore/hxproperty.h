@@ -1,0 +1,36 @@
+#pragma once
+
+#include "hxcore/hxbase.h"
+#include "hxcore/hxtimerange.h"
+
+class HxElement;
+
+// A named, labelled value of an element. Subclasses hold the value.
+class HXCORE_EXPORT HxProperty : public HxBase
+{
+    Q_OBJECT
+public:
+    HxProperty(HxElement* owner, const QString& name, const QString& label);
+    ~HxProperty() override;
+
+    HxElement* getOwner() const { return m_owner; }
+    QString getLabel() const { return m_label; }
+    void setLabel(const QString& label) { m_label = label; }
+    bool isHidden() const { return m_hidden; }
+    void setHidden(bool hidden) { m_hidden = hidden; }
+    bool canAnimate() const { return m_canAnimate; }
+    void setCanAnimate(bool canAnimate) { m_canAnimate = canAnimate; }
+
+    // Removes the keys whose times lie within the range, bounds included.
+    virtual void deleteKeys(const HxTimeRange& range);
+
+signals:
+    void valueChanged();
+    void keysChanged();
+
+private:
+    HxElement* m_owner;
+    QString m_label;
+    bool m_hidden = false;
+    bool m_canAnimate = true;
+};

@@ -1,0 +1,3 @@
+#include "hxcore/hxaudioclip.h"
+
+HxAudioClip::~HxAudioClip() = default;

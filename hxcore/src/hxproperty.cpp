@@ -1,0 +1,13 @@
+#include "hxcore/hxproperty.h"
+
+#include "hxcore/hxelement.h"
+
+HxProperty::HxProperty(HxElement* owner, const QString& name, const QString& label)
+    : HxBase(nullptr), m_owner(owner), m_label(label)
+{
+    setObjectName(name);
+}
+
+HxProperty::~HxProperty() = default;
+
+void HxProperty::deleteKeys(const HxTimeRange&) {}

@@ -1,0 +1,3 @@
+#include "hxcore/hxundoitem.h"
+
+HxUndoItem::~HxUndoItem() = default;
