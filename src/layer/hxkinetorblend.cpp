@@ -1,0 +1,252 @@
+#include "layer/hxkinetorblend.h"
+
+#include "layer/hxkinetorlayer.h"
+#include "layer/hxpointcontrol.h"
+#include "model/hxkinetorpose.h"
+
+#include "hxcore/hxvec3.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+// Unit vector from the first dot towards a dot, as the layout test and the
+// line coordinates use it (a dot on the first dot gives the zero vector).
+HxVec3 directionFromFirst(const std::vector<HxBlendDot>& dots, std::size_t index)
+{
+    HxVec3 v(dots[index].x - dots[0].x, dots[index].y - dots[0].y, 0.0f);
+    v.normalize();
+    return v;
+}
+
+// The cursor's row of the system: the basis functions at the cursor and the
+// polynomial terms. evaluateBlend sums it against the coefficients.
+void cursorRow(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear, double tc,
+               double* row)
+{
+    const std::size_t n = dots.size();
+    for (std::size_t i = 0; i < n; ++i)
+        row[i] = hxBlendDistance(cursorX, cursorY, dots[i].x, dots[i].y);
+    row[n] = 1.0;
+    if (collinear) {
+        row[n + 1] = tc;
+    } else {
+        row[n + 1] = double(cursorX);
+        row[n + 2] = double(cursorY);
+    }
+}
+
+std::vector<HxBlendDot> dotsOf(const QList<HxKinetorPose*>& poses)
+{
+    std::vector<HxBlendDot> dots;
+    dots.reserve(std::size_t(poses.size()));
+    for (const HxKinetorPose* pose : poses)
+        dots.push_back({pose ? pose->getX() : 0.0f, pose ? pose->getY() : 0.0f});
+    return dots;
+}
+
+} // namespace
+
+int hxTruncateCoordinate(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0f)
+        return INT_MAX;
+    if (value <= -2147483648.0f)
+        return INT_MIN;
+    return int(value);
+}
+
+double hxBlendDistance(float ax, float ay, float bx, float by)
+{
+    double dx = double(hxTruncateCoordinate(bx)) - double(hxTruncateCoordinate(ax));
+    double dy = double(hxTruncateCoordinate(by)) - double(hxTruncateCoordinate(ay));
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, HxKinetorMatrix& a,
+                      bool& collinear, double& tc)
+{
+    collinear = true;
+    const int n = int(dots.size());
+    if (n < 2) {
+        a = HxKinetorMatrix(0, 0);
+        return;
+    }
+
+    const HxVec3 u = directionFromFirst(dots, 1);
+    for (int i = 2; i < n; ++i) {
+        float c = u.dot(directionFromFirst(dots, std::size_t(i)));
+        if (1.0 - std::fabs(double(c)) > double(0.1f)) {
+            collinear = false;
+            break;
+        }
+    }
+
+    const int m = collinear ? n + 2 : n + 3;
+    a = HxKinetorMatrix(m, m);
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j <= n; ++j) {
+            if (i != j)
+                a(i, j) = hxBlendDistance(dots[std::size_t(i - 1)].x, dots[std::size_t(i - 1)].y,
+                                          dots[std::size_t(j - 1)].x, dots[std::size_t(j - 1)].y);
+        }
+        a(i, n + 1) = a(n + 1, i) = 1.0;
+    }
+
+    if (collinear) {
+        tc = double(HxVec3(cursorX - dots[0].x, cursorY - dots[0].y, 0.0f).dot(u));
+        for (int i = 2; i <= n; ++i) {
+            const HxBlendDot& p = dots[std::size_t(i - 1)];
+            double t = double(HxVec3(p.x - dots[0].x, p.y - dots[0].y, 0.0f).dot(u));
+            a(i, n + 2) = a(n + 2, i) = t;
+        }
+    } else {
+        for (int i = 1; i <= n; ++i) {
+            const HxBlendDot& p = dots[std::size_t(i - 1)];
+            a(i, n + 2) = a(n + 2, i) = double(p.x);
+            a(i, n + 3) = a(n + 3, i) = double(p.y);
+        }
+    }
+}
+
+double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x)
+{
+    const int m = a.rows();
+    if (m <= 0 || a.cols() != m || b.rows() < m || b.cols() < 1)
+        return 0.0;
+    if (x.rows() < m || x.cols() < 1)
+        x = HxKinetorMatrix(m, 1);
+
+    // Row i of a (1-based) starts at row(i); b and x are read in their first
+    // column only.
+    double* ad = a.data();
+    auto row = [&](int i) {
+        return ad + std::size_t(i - 1) * std::size_t(m) - 1;
+    };
+    auto bv = [&](int i) -> double& {
+        return b(i, 1);
+    };
+
+    std::vector<int> l(std::size_t(m) + 1);
+    std::vector<double> s(std::size_t(m) + 1);
+    double sign = 1.0;
+    for (int i = 1; i <= m; ++i) {
+        l[std::size_t(i)] = i;
+        double largest = 0.0;
+        const double* r = row(i);
+        for (int j = 1; j <= m; ++j)
+            largest = std::max(largest, std::fabs(r[j]));
+        s[std::size_t(i)] = largest;
+    }
+
+    for (int k = 1; k < m; ++k) {
+        int p = k;
+        double best = 0.0;
+        for (int i = k; i <= m; ++i) {
+            int li = l[std::size_t(i)];
+            double ratio = std::fabs(row(li)[k]) / s[std::size_t(li)];
+            if (ratio > best) {
+                best = ratio;
+                p = i;
+            }
+        }
+        if (p != k) {
+            std::swap(l[std::size_t(p)], l[std::size_t(k)]);
+            sign = -sign;
+        }
+        const double* pivotRow = row(l[std::size_t(k)]);
+        const double pivot = pivotRow[k];
+        const double pivotB = bv(l[std::size_t(k)]);
+        for (int i = k + 1; i <= m; ++i) {
+            double* r = row(l[std::size_t(i)]);
+            double f = r[k] / pivot;
+            for (int j = k + 1; j <= m; ++j)
+                r[j] -= f * pivotRow[j];
+            r[k] = f;
+            bv(l[std::size_t(i)]) -= f * pivotB;
+        }
+    }
+
+    double determinant = sign;
+    for (int i = 1; i <= m; ++i)
+        determinant *= row(l[std::size_t(i)])[i];
+
+    x(m, 1) = bv(l[std::size_t(m)]) / row(l[std::size_t(m)])[m];
+    for (int i = m - 1; i >= 1; --i) {
+        const double* r = row(l[std::size_t(i)]);
+        double sum = bv(l[std::size_t(i)]);
+        for (int j = i + 1; j <= m; ++j)
+            sum -= r[j] * x(j, 1);
+        x(i, 1) = sum / r[i];
+    }
+    return determinant;
+}
+
+double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinetorMatrix& x,
+                     const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear,
+                     double tc)
+{
+    const int n = int(dots.size());
+    const int m = a.rows();
+    if (n < 2 || m != (collinear ? n + 2 : n + 3))
+        return 0.0;
+    solveLinearSystem(a, b, x);
+
+    std::vector<double> k(static_cast<std::size_t>(m));
+    cursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
+    double value = 0.0;
+    for (int i = 1; i <= n; ++i)
+        value += x(i, 1) * k[std::size_t(i - 1)];
+    value += x(n + 1, 1);
+    if (collinear)
+        value += x(n + 2, 1) * tc;
+    else
+        value += x(n + 2, 1) * double(cursorX) + x(n + 3, 1) * double(cursorY);
+    return value;
+}
+
+bool computeBlendWeights(const HxKinetorMatrix& a, const std::vector<HxBlendDot>& dots, float cursorX,
+                         float cursorY, bool collinear, double tc, std::vector<double>& weights)
+{
+    const int n = int(dots.size());
+    const int m = a.rows();
+    if (n < 2 || m != (collinear ? n + 2 : n + 3))
+        return false;
+
+    // value = k . x with a x = b, so value = (a^-T k) . b; a is symmetric,
+    // so w = a^-1 k, and the polynomial rows of b are zero.
+    HxKinetorMatrix k(m, 1);
+    cursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
+    HxKinetorMatrix w(m, 1);
+    solveLinearSystem(a, k, w);
+
+    weights.resize(std::size_t(n));
+    for (int i = 1; i <= n; ++i) {
+        double weight = w(i, 1);
+        if (!std::isfinite(weight))
+            return false;
+        weights[std::size_t(i - 1)] = weight;
+    }
+    return true;
+}
+
+void buildBlendSystem(const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, HxKinetorMatrix& a,
+                      bool& collinear, double& tc)
+{
+    const HxPointControl* cursor = layer ? layer->getCursor() : nullptr;
+    buildBlendSystem(dotsOf(poses), cursor ? cursor->x() : 0.0f, cursor ? cursor->y() : 0.0f, a, collinear,
+                     tc);
+}
+
+double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinetorMatrix& x,
+                     const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, bool collinear,
+                     double tc)
+{
+    const HxPointControl* cursor = layer ? layer->getCursor() : nullptr;
+    return evaluateBlend(a, b, x, dotsOf(poses), cursor ? cursor->x() : 0.0f, cursor ? cursor->y() : 0.0f,
+                         collinear, tc);
+}

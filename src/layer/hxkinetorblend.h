@@ -1,0 +1,63 @@
+#pragma once
+
+#include "layer/hxkinetormatrix.h"
+
+#include <QList>
+#include <vector>
+
+class HxKinetorLayer;
+class HxKinetorPose;
+
+// Radial basis interpolation over the pose dots of a layer. Every channel of
+// a blend is a linear combination of the dots' values whose weights depend
+// only on the dot layout and the cursor.
+//
+// Distances are taken between integer points: each coordinate of a dot and of
+// the cursor is truncated toward zero first. The polynomial terms use the
+// float coordinates as they are.
+
+struct HxBlendDot
+{
+    float x = 0.0f;
+    float y = 0.0f;
+};
+
+// Truncation toward zero that stays defined for values beyond the int range
+// and for NaN (which counts as 0).
+int hxTruncateCoordinate(float value);
+// Distance between the truncated points, in double.
+double hxBlendDistance(float ax, float ay, float bx, float by);
+
+// Builds the square system of the dots (at least two). collinear is set to
+// true first and cleared when some dot lies more than about 25.84 degrees off
+// the line through the first two dots, seen from the first; then the system
+// has a linear polynomial in x and y (n + 3 rows), else one along that line
+// (n + 2 rows) and tc receives the cursor's coordinate on the line.
+void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, HxKinetorMatrix& a,
+                      bool& collinear, double& tc);
+// The same over a layer's cursor and the given poses' positions.
+void buildBlendSystem(const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, HxKinetorMatrix& a,
+                      bool& collinear, double& tc);
+
+// Solves a * x = b by Gaussian elimination with scaled partial pivoting on a
+// row index vector, writing the first column of x (resized to m x 1 when it
+// does not fit). Returns the determinant of a. There is no test for a zero
+// pivot: singular systems give non-finite results, which callers check.
+double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x);
+
+// The interpolated value at the cursor for the right-hand side b (the dots'
+// values, zero in the polynomial rows): solves for the coefficients x, then
+// sums the basis functions and the polynomial at the cursor.
+double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinetorMatrix& x,
+                     const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear,
+                     double tc);
+double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinetorMatrix& x,
+                     const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, bool collinear,
+                     double tc);
+
+// The weight of each dot at the cursor, so that evaluateBlend of any channel
+// equals the sum of weight times value. The system is symmetric, so one
+// elimination with the cursor's basis row as right-hand side gives them all.
+// Returns false (weights unspecified) when a weight is not finite.
+bool computeBlendWeights(const HxKinetorMatrix& a, const std::vector<HxBlendDot>& dots, float cursorX,
+                         float cursorY, bool collinear, double tc, std::vector<double>& weights);
