@@ -29,7 +29,7 @@ public:
     }
     int size() const override
     {
-        return int(sizeof(*this) + (m_before.keys.size() + m_after.keys.size()) * sizeof(HxFloatKey));
+        return int(sizeof(*this) + size_t(m_before.keys.size() + m_after.keys.size()) * sizeof(HxFloatKey));
     }
 
 private:
@@ -37,13 +37,6 @@ private:
     HxFloatProperty::State m_before;
     HxFloatProperty::State m_after;
 };
-
-// The first key at or after the time; mutable or const to match the vector.
-template <typename Keys> auto keyBefore(Keys& keys, HxTime time)
-{
-    return std::lower_bound(keys.begin(), keys.end(), time,
-                            [](const HxFloatKey& key, HxTime t) { return key.time < t; });
-}
 
 } // namespace
 
@@ -63,19 +56,7 @@ float HxFloatProperty::getValue() const
 
 float HxFloatProperty::getValue(HxTime time) const
 {
-    const auto& keys = m_state.keys;
-    if (keys.empty())
-        return m_state.staticValue;
-    if (time <= keys.front().time)
-        return keys.front().value;
-    if (time >= keys.back().time)
-        return keys.back().value;
-    auto next = keyBefore(keys, time);
-    if (next->time == time)
-        return next->value;
-    auto prev = next - 1;
-    double f = double(time - prev->time) / double(next->time - prev->time);
-    return float(prev->value + (double(next->value) - prev->value) * f);
+    return m_state.keys.empty() ? m_state.staticValue : m_state.keys.evaluate(time);
 }
 
 void HxFloatProperty::setValue(float value)
@@ -96,17 +77,7 @@ void HxFloatProperty::setValue(HxTime time, float value)
     if (!std::isfinite(value))
         return;
     auto before = stateBeforeChange();
-    auto& keys = m_state.keys;
-    value = clamped(value);
-    if (keys.empty() || keys.back().time < time) {
-        keys.push_back({time, value});
-    } else {
-        auto it = keyBefore(keys, time);
-        if (it != keys.end() && it->time == time)
-            it->value = value;
-        else
-            keys.insert(it, {time, value});
-    }
+    m_state.keys.set(time, clamped(value));
     changed(std::move(before), true);
 }
 
@@ -120,22 +91,14 @@ void HxFloatProperty::setLimits(float minValue, float maxValue, bool clamp)
 
 bool HxFloatProperty::hasKeyAt(HxTime time) const
 {
-    auto it = keyBefore(m_state.keys, time);
-    return it != m_state.keys.end() && it->time == time;
+    return m_state.keys.contains(time);
 }
 
 void HxFloatProperty::deleteKeys(const HxTimeRange& range)
 {
-    auto& keys = m_state.keys;
-    auto first = keyBefore(keys, range.start);
-    auto last = keyBefore(keys, range.end);
-    if (last != keys.end() && last->time == range.end)
-        ++last;
-    if (first >= last)
-        return;
     auto before = stateBeforeChange();
-    keys.erase(first, last);
-    changed(std::move(before), true);
+    if (m_state.keys.erase(range.start, range.end))
+        changed(std::move(before), true);
 }
 
 void HxFloatProperty::beginEdit()

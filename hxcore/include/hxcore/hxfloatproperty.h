@@ -1,22 +1,16 @@
 #pragma once
 
+#include "hxcore/hxfloatkeylist.h"
 #include "hxcore/hxnumericproperty.h"
 #include "hxcore/hxtime.h"
 
 #include <optional>
 #include <vector>
 
-struct HxFloatKey
-{
-    HxTime time;
-    float value;
-    bool operator==(const HxFloatKey&) const = default;
-};
-
 // An animatable float. Without keys its value is the static value; with keys
-// it is linear between keys and held flat outside them. Keys are sorted by
-// time, one per time, so lookups are binary searches and appending while
-// recording forward is amortised O(1).
+// it is linear between keys and held flat outside them. Lookups are binary
+// searches, appending while recording forward is amortised O(1), and an edit
+// amid a long track touches one chunk of it (see HxFloatKeyList).
 class HXCORE_EXPORT HxFloatProperty : public HxNumericProperty
 {
     Q_OBJECT
@@ -40,8 +34,10 @@ public:
     float getMax() const { return m_max; }
     bool isClamped() const { return m_clamp; }
 
-    int getNumKeys() const { return int(m_state.keys.size()); }
-    const std::vector<HxFloatKey>& getKeys() const { return m_state.keys; }
+    int getNumKeys() const { return m_state.keys.size(); }
+    const HxFloatKeyList& keyList() const { return m_state.keys; }
+    // A copy of every key, for views and tests.
+    std::vector<HxFloatKey> getKeys() const { return m_state.keys.toVector(); }
     bool hasKeyAt(HxTime time) const;
     void deleteKeys(const HxTimeRange& range) override;
 
@@ -54,7 +50,7 @@ public:
     struct State
     {
         float staticValue = 0.0f;
-        std::vector<HxFloatKey> keys;
+        HxFloatKeyList keys;
         bool operator==(const State&) const = default;
     };
     // Used by undo: replaces the whole state and tells the views.
