@@ -1,6 +1,7 @@
 #include "hxcore/hxapp.h"
 
 #include "hxcore/hxclassfactory.h"
+#include "hxcore/hxhelpmgr.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxundostack.h"
 
@@ -19,7 +20,8 @@ QString& settingsOverride()
 } // namespace
 
 HxApp::HxApp(QObject* parent)
-    : QObject(parent), m_scene(new HxScene(this)), m_undoStack(new HxUndoStack(this))
+    : QObject(parent), m_scene(new HxScene(this)), m_undoStack(new HxUndoStack(this)),
+      m_helpMgr(new HxHelpMgr(this))
 {
     hxApp = this;
     hxScene = m_scene;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hxcore/hxglobal.h"
+#include "hxcore/hxscript.h"
 
 #include <QHash>
 #include <QObject>
@@ -9,6 +10,7 @@
 
 class HxClassFactory;
 class HxGUID;
+class HxHelpMgr;
 class HxMainWindow;
 class HxScene;
 class HxUndoStack;
@@ -26,6 +28,7 @@ public:
 
     HxScene* getScene() const { return m_scene; }
     HxUndoStack* getUndoStack() const { return m_undoStack; }
+    HxHelpMgr* getHelpMgr() const { return m_helpMgr; }
 
     HxMainWindow* getInterface() const { return m_mainWindow; }
     void setInterface(HxMainWindow* window) { m_mainWindow = window; }
@@ -42,9 +45,15 @@ public:
     HxClassFactory* findFactory(const QString& className) const;
     QObject* createInstance(const QString& className) const;
 
+signals:
+    // Emitted while a scene is saved: each receiver appends the lines that
+    // restore its state when the scene's state script runs.
+    void saveStateScript(HxScript& script);
+
 private:
     HxScene* m_scene;
     HxUndoStack* m_undoStack;
+    HxHelpMgr* m_helpMgr;
     HxMainWindow* m_mainWindow = nullptr;
     std::unique_ptr<QSettings> m_settings;
     QList<HxClassFactory*> m_factories;
