@@ -1,0 +1,3 @@
+#include "hxcore/hxnodeselectioninterface.h"
+
+HxNodeSelectionInterface::~HxNodeSelectionInterface() = default;
