@@ -1,0 +1,20 @@
+#pragma once
+
+#include "hxcore/hxpane.h"
+
+class QUndoView;
+
+// The undo history: every step by its caption; clicking a step goes back
+// (or forward) to it.
+class HxHistoryPane : public HxPane
+{
+    Q_OBJECT
+public:
+    explicit HxHistoryPane(QWidget* parent = nullptr);
+    ~HxHistoryPane() override;
+
+    QUndoView* view() const { return m_view; }
+
+private:
+    QUndoView* m_view;
+};

@@ -1,0 +1,366 @@
+#include "hxhostwindow.h"
+
+#include "hxhistorypane.h"
+#include "hxmediaaudioclip.h"
+#include "hxparameterspane.h"
+#include "hxplayback.h"
+#include "hxscenepane.h"
+#include "hxtimelinepane.h"
+#include "hxviewport.h"
+
+#include "hxcore/hxapp.h"
+#include "hxcore/hxbone.h"
+#include "hxcore/hxfigurereader.h"
+#include "hxcore/hxscene.h"
+#include "hxcore/hxskeleton.h"
+#include "hxcore/hxundostack.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QUndoStack>
+
+namespace {
+const QString kFolderKey = QStringLiteral("Files/lastFolder");
+} // namespace
+
+HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
+{
+    setObjectName(QStringLiteral("HxHostWindow"));
+    setWindowIcon(style()->standardIcon(QStyle::SP_ComputerIcon));
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+    // Side panes run the full height; the timeline sits under the viewport.
+    setCorner(Qt::TopLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
+    setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
+
+    m_viewport = new HxViewport(getViewportMgr(), this);
+    setCentralWidget(m_viewport);
+    createPanes();
+    createActions();
+
+    m_audioLabel = new QLabel(this);
+    m_audioLabel->setContentsMargins(6, 0, 6, 0);
+    statusBar()->addPermanentWidget(m_audioLabel);
+    auto* hint =
+        new QLabel(tr("Left drag: orbit \u00b7 Middle or Shift+drag: pan \u00b7 Right drag or wheel: "
+                      "zoom \u00b7 Click: select"),
+                   this);
+    hint->setEnabled(false);
+    statusBar()->addPermanentWidget(hint);
+
+    if (hxScene) {
+        connect(hxScene, &HxScene::nodeAdded, this, &HxHostWindow::updateTitle);
+        connect(hxScene, &HxScene::nodeRemoved, this, &HxHostWindow::updateTitle);
+        connect(hxScene, &HxScene::sceneCleared, this, &HxHostWindow::updateTitle);
+        connect(hxScene, &HxScene::audioChanged, this, [this] {
+            auto* clip = dynamic_cast<HxMediaAudioClip*>(hxScene->getAudio());
+            m_audioLabel->setText(clip ? tr("\u266a %1").arg(QFileInfo(clip->fileName()).fileName())
+                                       : QString());
+        });
+    }
+    updateTitle();
+    resize(1360, 860);
+}
+
+HxHostWindow::~HxHostWindow()
+{
+    if (m_timelinePane)
+        m_timelinePane->playback()->stop();
+}
+
+void HxHostWindow::createPanes()
+{
+    HxPaneMgr* panes = getPaneMgr();
+    m_scenePane = new HxScenePane;
+    m_parametersPane = new HxParametersPane(getViewportMgr());
+    m_historyPane = new HxHistoryPane;
+    m_timelinePane = new HxTimelinePane;
+    QDockWidget* sceneDock = panes->addPane(m_scenePane, Qt::LeftDockWidgetArea);
+    QDockWidget* parametersDock = panes->addPane(m_parametersPane, Qt::RightDockWidgetArea);
+    QDockWidget* historyDock = panes->addPane(m_historyPane, Qt::RightDockWidgetArea);
+    QDockWidget* timelineDock = panes->addPane(m_timelinePane, Qt::BottomDockWidgetArea);
+    splitDockWidget(parametersDock, historyDock, Qt::Vertical);
+    timelineDock->setFeatures(timelineDock->features() & ~QDockWidget::DockWidgetVerticalTitleBar);
+    resizeDocks({sceneDock, parametersDock}, {240, 340}, Qt::Horizontal);
+    resizeDocks({parametersDock, historyDock}, {520, 200}, Qt::Vertical);
+    resizeDocks({timelineDock}, {96}, Qt::Vertical);
+}
+
+void HxHostWindow::createActions()
+{
+    QStyle* s = style();
+    HxPlayback* playback = m_timelinePane->playback();
+
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* newScene =
+        file->addAction(s->standardIcon(QStyle::SP_FileIcon), tr("&New"), this, &HxHostWindow::newScene);
+    newScene->setShortcut(QKeySequence::New);
+    newScene->setToolTip(tr("Start an empty scene"));
+    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton),
+                                          tr("Load &Figure\u2026"), this, &HxHostWindow::chooseFigure);
+    openFigure->setShortcut(QKeySequence::Open);
+    openFigure->setToolTip(tr("Add a figure from a JSON file"));
+    QAction* openAudio = file->addAction(s->standardIcon(QStyle::SP_MediaVolume), tr("Load &Audio\u2026"),
+                                         this, &HxHostWindow::chooseAudio);
+    openAudio->setToolTip(tr("Use a WAV file as the sound track"));
+    file->addSeparator();
+    QAction* quit =
+        file->addAction(s->standardIcon(QStyle::SP_DialogCloseButton), tr("&Quit"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr;
+    if (stack) {
+        m_undo = stack->createUndoAction(this, tr("&Undo"));
+        m_redo = stack->createRedoAction(this, tr("&Redo"));
+    } else {
+        m_undo = new QAction(tr("&Undo"), this);
+        m_redo = new QAction(tr("&Redo"), this);
+        m_undo->setEnabled(false);
+        m_redo->setEnabled(false);
+    }
+    m_undo->setObjectName(QStringLiteral("undoAction"));
+    m_redo->setObjectName(QStringLiteral("redoAction"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo->setShortcut(QKeySequence::Redo);
+    m_undo->setIcon(s->standardIcon(QStyle::SP_ArrowBack));
+    m_redo->setIcon(s->standardIcon(QStyle::SP_ArrowForward));
+    edit->addAction(m_undo);
+    edit->addAction(m_redo);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    QAction* frameAll = view->addAction(s->standardIcon(QStyle::SP_DesktopIcon), tr("&Frame All"), m_viewport,
+                                        &HxViewport::frameAll);
+    frameAll->setShortcut(QKeySequence(Qt::Key_F));
+    frameAll->setToolTip(tr("Aim the camera at the whole scene"));
+    view->addSeparator();
+    HxPaneMgr* panes = getPaneMgr();
+    for (int i = 0; i < panes->getNumPanes(); ++i)
+        if (QDockWidget* dock = panes->getDock(panes->getPane(i)))
+            view->addAction(dock->toggleViewAction());
+
+    QMenu* play = menuBar()->addMenu(tr("&Playback"));
+    QAction* playStop = play->addAction(s->standardIcon(QStyle::SP_MediaPlay), tr("&Play / Stop"), playback,
+                                        &HxPlayback::toggle);
+    playStop->setShortcut(QKeySequence(Qt::Key_Space));
+    connect(playback, &HxPlayback::playingChanged, playStop, [playStop, s](bool playing) {
+        playStop->setIcon(s->standardIcon(playing ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
+    });
+    QAction* toStart = play->addAction(s->standardIcon(QStyle::SP_MediaSkipBackward), tr("Go to &Start"),
+                                       m_timelinePane, &HxTimelinePane::goToStart);
+    toStart->setShortcut(QKeySequence(Qt::Key_Home));
+    QAction* toEnd = play->addAction(s->standardIcon(QStyle::SP_MediaSkipForward), tr("Go to &End"),
+                                     m_timelinePane, &HxTimelinePane::goToEnd);
+    toEnd->setShortcut(QKeySequence(Qt::Key_End));
+    play->addAction(tr("Pre&vious Frame"), QKeySequence(Qt::Key_Comma), m_timelinePane,
+                    [this] { m_timelinePane->stepFrames(-1); });
+    play->addAction(tr("Ne&xt Frame"), QKeySequence(Qt::Key_Period), m_timelinePane,
+                    [this] { m_timelinePane->stepFrames(1); });
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(s->standardIcon(QStyle::SP_MessageBoxInformation), tr("&About hxhost"), this,
+                    &HxHostWindow::about);
+
+    QToolBar* bar = addToolBar(tr("Main"));
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->setMovable(false);
+    bar->setIconSize(QSize(20, 20));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->addAction(newScene);
+    bar->addAction(openFigure);
+    bar->addAction(openAudio);
+    bar->addSeparator();
+    bar->addAction(m_undo);
+    bar->addAction(m_redo);
+    bar->addSeparator();
+    bar->addAction(frameAll);
+    bar->addAction(playStop);
+}
+
+void HxHostWindow::setErrorReporter(ErrorReporter reporter)
+{
+    m_reporter = std::move(reporter);
+}
+
+void HxHostWindow::report(const QString& title, const QString& message)
+{
+    statusBar()->showMessage(message, 8000);
+    if (m_reporter)
+        m_reporter(title, message);
+    else
+        QMessageBox::warning(this, title, message);
+}
+
+bool HxHostWindow::loadFigure(const QString& path)
+{
+    if (!hxScene)
+        return false;
+    QString error;
+    std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
+    if (!figure) {
+        report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
+        return false;
+    }
+    const bool first = hxScene->getNumNodes() == 0;
+    const QString name = figure->objectName();
+    const int bones = figure->getNumBones();
+    hxScene->addNode(figure.release());
+    if (first)
+        m_viewport->frameAll();
+    statusBar()->showMessage(tr("Loaded %1 (%n bone(s))", nullptr, bones).arg(name), 5000);
+    return true;
+}
+
+bool HxHostWindow::loadAudio(const QString& path)
+{
+    if (!hxScene)
+        return false;
+    QString error;
+    std::unique_ptr<HxMediaAudioClip> clip = HxMediaAudioClip::load(path, &error);
+    if (!clip) {
+        report(tr("Load Audio"), error);
+        return false;
+    }
+    m_timelinePane->playback()->stop();
+    const bool silent = !clip->hasOutput();
+    hxScene->setAudio(clip.release());
+    statusBar()->showMessage(silent ? tr("Loaded %1 (no audio output on this machine: it will play silently)")
+                                          .arg(QFileInfo(path).fileName())
+                                    : tr("Loaded %1").arg(QFileInfo(path).fileName()),
+                             5000);
+    return true;
+}
+
+void HxHostWindow::newScene()
+{
+    m_timelinePane->playback()->stop();
+    if (!hxScene)
+        return;
+    hxScene->clear();
+    hxScene->setAudio(nullptr);
+    hxScene->setTime(0);
+    if (hxUndoStack)
+        hxUndoStack->clear();
+    m_viewport->frameAll();
+}
+
+QString HxHostWindow::lastFolder() const
+{
+    const QString folder = hxApp ? hxApp->getSettings()->value(kFolderKey).toString() : QString();
+    if (!folder.isEmpty() && QDir(folder).exists())
+        return folder;
+    const QString sample = findSampleFigure();
+    return sample.isEmpty() ? QDir::homePath() : QFileInfo(sample).absolutePath();
+}
+
+void HxHostWindow::rememberFolder(const QString& file)
+{
+    if (hxApp)
+        hxApp->getSettings()->setValue(kFolderKey, QFileInfo(file).absolutePath());
+}
+
+void HxHostWindow::chooseFigure()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Load Figure"), lastFolder(),
+                                                      tr("Figures (*.json);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    loadFigure(path);
+}
+
+void HxHostWindow::chooseAudio()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Load Audio"), lastFolder(),
+                                                      tr("WAV sound (*.wav);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    loadAudio(path);
+}
+
+void HxHostWindow::about()
+{
+    QMessageBox::about(
+        this, tr("About hxhost"),
+        tr("<h3>hxhost</h3><p>Poses and plays figures, and hosts plug-ins built on the hxcore "
+           "SDK.</p><p><b>Viewport:</b> left drag orbits, middle or Shift+left drag pans, right "
+           "drag or the wheel zooms, a click selects a bone, F frames the scene.</p>"
+           "<p><b>Timeline:</b> drag on the ruler to scrub; Space plays and stops.</p>"));
+}
+
+int HxHostWindow::loadPlugins(const QString& folder)
+{
+    const int before = int(m_plugins.errors().size());
+    const int loaded = m_plugins.loadFolder(folder);
+    const QStringList errors = m_plugins.errors().mid(before);
+    if (!errors.isEmpty())
+        report(tr("Plug-ins"), errors.join(QLatin1Char('\n')));
+    return loaded;
+}
+
+bool HxHostWindow::saveScreenshot(const QString& path, QString* error)
+{
+    if (!isVisible())
+        show();
+    // Let the layout settle (item views lay out on a timer) and every pane
+    // paint once before the grab.
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
+    const QPixmap picture = grab();
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+        if (error)
+            *error = tr("%1: the screenshot could not be written").arg(path);
+        return false;
+    }
+    return true;
+}
+
+QString HxHostWindow::findSampleFigure()
+{
+    const QString relative = QStringLiteral("samples/figures/mannequin.json");
+    const QDir appDir(QCoreApplication::applicationDirPath());
+    const QStringList candidates = {appDir.absoluteFilePath(QStringLiteral("../") + relative),
+                                    appDir.absoluteFilePath(QStringLiteral("../../") + relative),
+                                    appDir.absoluteFilePath(QStringLiteral("../share/hxhost/") + relative),
+                                    QDir(QStringLiteral(HX_SOURCE_DIR)).absoluteFilePath(relative)};
+    for (const QString& candidate : candidates)
+        if (QFileInfo::exists(candidate))
+            return QDir::cleanPath(candidate);
+    return QString();
+}
+
+void HxHostWindow::updateTitle()
+{
+    QStringList figures;
+    if (hxScene)
+        for (HxNode* node : hxScene->nodes())
+            if (qobject_cast<HxSkeleton*>(node))
+                figures.append(node->objectName());
+    setWindowTitle(figures.isEmpty() ? tr("hxhost")
+                                     : tr("%1 \u2014 hxhost").arg(figures.join(QStringLiteral(", "))));
+}
+
+void HxHostWindow::closeEvent(QCloseEvent* event)
+{
+    m_timelinePane->playback()->stop();
+    saveWindowSettings();
+    event->accept();
+}

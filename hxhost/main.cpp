@@ -1,0 +1,78 @@
+#include "hxhostwindow.h"
+
+#include "hxcore/hxapp.h"
+#include "hxcore/hxscene.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hxhost"));
+    QApplication::setOrganizationName(QStringLiteral("hxkinetor"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Poses and plays figures; hosts hxcore plug-ins."));
+    parser.addHelpOption();
+    const QCommandLineOption figureOption(
+        QStringLiteral("figure"), QStringLiteral("Figure to load (JSON). Default: the sample mannequin."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption audioOption(
+        QStringLiteral("audio"), QStringLiteral("Sound track to load (WAV)."), QStringLiteral("FILE"));
+    const QCommandLineOption screenshotOption(QStringLiteral("screenshot"),
+                                              QStringLiteral("Render the window to a PNG file and exit."),
+                                              QStringLiteral("FILE"));
+    const QCommandLineOption selectOption(QStringLiteral("select"),
+                                          QStringLiteral("Select the node with this name after loading."),
+                                          QStringLiteral("NAME"));
+    parser.addOption(figureOption);
+    parser.addOption(audioOption);
+    parser.addOption(screenshotOption);
+    parser.addOption(selectOption);
+    parser.process(application);
+
+    const bool batch = parser.isSet(screenshotOption);
+    HxApp app;
+    HxHostWindow window;
+    QTextStream err(stderr);
+    if (batch)
+        // Nobody is there to close a message box.
+        window.setErrorReporter([&err](const QString& title, const QString& message) {
+            err << title << ": " << message << Qt::endl;
+        });
+    else
+        window.restoreWindowSettings();
+
+    window.loadPlugins(HxPluginLoader::defaultFolder());
+    bool ok = true;
+    QString figure = parser.value(figureOption);
+    if (figure.isEmpty()) {
+        figure = HxHostWindow::findSampleFigure();
+        if (figure.isEmpty())
+            err << "hxhost: the sample figure samples/figures/mannequin.json was not found" << Qt::endl;
+    }
+    if (!figure.isEmpty())
+        ok = window.loadFigure(figure) && ok;
+    if (parser.isSet(audioOption))
+        ok = window.loadAudio(parser.value(audioOption)) && ok;
+    if (parser.isSet(selectOption)) {
+        HxNode* node = hxScene->findNode(parser.value(selectOption));
+        if (node)
+            hxScene->setPrimarySelection(node);
+        else
+            err << "hxhost: no node named " << parser.value(selectOption) << Qt::endl;
+    }
+
+    if (batch) {
+        QString error;
+        if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {
+            err << error << Qt::endl;
+            return 1;
+        }
+        return ok ? 0 : 1;
+    }
+    window.show();
+    return application.exec();
+}
