@@ -1,0 +1,45 @@
+#include "ui/hxkinetoractionbase.h"
+
+#include "ui/hxkinetorpane.h"
+
+#include "hxcore/hxapp.h"
+#include "hxcore/hxhelpmgr.h"
+#include "hxcore/hxmainwindow.h"
+#include "hxcore/hxpanemgr.h"
+
+HxKinetorActionBase::HxKinetorActionBase(const QString& menuText, const QString& description, QObject* parent)
+    : HxAction(menuText, description, parent)
+{}
+
+HxKinetorActionBase::~HxKinetorActionBase() = default;
+
+void HxKinetorActionBase::setAccel(const QKeySequence& key)
+{
+    HxAction::setAccel(key);
+    updateToolTip();
+}
+
+QString HxKinetorActionBase::getActionGroup() const
+{
+    return tr("Kinetor");
+}
+
+HxKinetorPane* HxKinetorActionBase::getPane() const
+{
+    if (!hxApp || !hxApp->getInterface())
+        return nullptr;
+    HxPaneMgr* panes = hxApp->getInterface()->getPaneMgr();
+    if (!panes)
+        return nullptr;
+    return qobject_cast<HxKinetorPane*>(panes->findPane(QStringLiteral("HxKinetorPane")));
+}
+
+void HxKinetorActionBase::updateToolTip()
+{
+    if (hxApp && hxApp->getHelpMgr())
+        hxApp->getHelpMgr()->setOnlineHelp(this);
+    const QKeySequence key = accel();
+    const QString suffix =
+        key.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(key.toString(QKeySequence::PortableText));
+    setToolTip(QStringLiteral("%1%2").arg(toolTip(), suffix));
+}

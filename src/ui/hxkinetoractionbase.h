@@ -1,0 +1,30 @@
+#pragma once
+
+#include "hxcore/hxaction.h"
+
+#include <QKeySequence>
+#include <QString>
+
+class HxKinetorPane;
+
+// The common base of the pane's actions: they are listed under one group,
+// show their accelerator in the tool tip, and find the pane afresh each time
+// they need it, so none outlives or holds on to the pane.
+class HxKinetorActionBase : public HxAction
+{
+    Q_OBJECT
+public:
+    HxKinetorActionBase(const QString& menuText, const QString& description, QObject* parent = nullptr);
+    ~HxKinetorActionBase() override;
+
+    void setAccel(const QKeySequence& key) override;
+    QString getActionGroup() const override;
+    // The pane by its class name through the main window's pane manager;
+    // null without a main window or without the pane.
+    virtual HxKinetorPane* getPane() const;
+
+protected:
+    // Registers the action for online help and appends " (accelerator)" to
+    // the tool tip it has now, when there is an accelerator.
+    void updateToolTip();
+};
