@@ -1,5 +1,6 @@
 #include "hxcore/hxmainwindow.h"
 
+#include "hxcore/hxactionmgr.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxpane.h"
 
@@ -16,6 +17,7 @@ constexpr int kStateVersion = 1;
 HxMainWindow::HxMainWindow(QWidget* parent)
     : QMainWindow(parent), m_paneMgr(new HxPaneMgr(this)), m_viewportMgr(new HxViewportMgr(this))
 {
+    setActionMgr(new HxActionMgr(this));
     if (hxApp)
         hxApp->setInterface(this);
 }
