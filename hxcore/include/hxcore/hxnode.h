@@ -51,7 +51,7 @@ public:
 
     // The figure a node belongs to: a figure is its own, a bone names its
     // figure, other nodes have none.
-    virtual HxSkeleton* getSkeleton() const { return nullptr; }
+    Q_INVOKABLE virtual HxSkeleton* getSkeleton() const { return nullptr; }
 
     // Sets the translate controls to pos and the rotate controls to the Euler
     // angles of rot in the node's rotation order. Scale is left alone.

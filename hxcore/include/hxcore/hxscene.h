@@ -35,7 +35,7 @@ public:
     int getNumNodes() const { return int(m_nodes.size()); }
     HxNode* findNode(const QString& name) const;
 
-    HxNode* getPrimarySelection() const { return m_selection; }
+    Q_INVOKABLE HxNode* getPrimarySelection() const { return m_selection; }
     void setPrimarySelection(HxNode* node);
 
     HxTime getTime() const { return m_time; }

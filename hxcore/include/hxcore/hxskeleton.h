@@ -20,7 +20,7 @@ public:
     void getAllBones(QList<HxBone*>& bones) const;
     int getNumBones() const { return int(m_bones.size()); }
     HxBone* getBone(int index) const { return m_bones.value(index); }
-    HxBone* findBone(const QString& name) const;
+    Q_INVOKABLE HxBone* findBone(const QString& name) const;
     // Takes ownership and makes this the bone's figure.
     void addBone(HxBone* bone);
 
