@@ -2,7 +2,6 @@
 
 #include "hxcore/hxundostack.h"
 
-#include <QStyle>
 #include <QUndoView>
 #include <QVBoxLayout>
 
@@ -13,7 +12,6 @@ HxHistoryPane::HxHistoryPane(QWidget* parent) : HxPane(tr("History"), parent)
     if (hxUndoStack)
         m_view->setStack(hxUndoStack->undoStack());
     m_view->setEmptyLabel(tr("Start"));
-    m_view->setCleanIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_view);

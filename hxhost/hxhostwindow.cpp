@@ -8,6 +8,7 @@
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
+#include "hxcore/hxactionmgr.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfigurereader.h"
@@ -48,6 +49,8 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     setCorner(Qt::TopRightCorner, Qt::RightDockWidgetArea);
     setCorner(Qt::BottomRightCorner, Qt::RightDockWidgetArea);
 
+    // Plug-ins find their actions and menus through the action manager.
+    setActionMgr(new HxActionMgr(this));
     m_viewport = new HxViewport(getViewportMgr(), this);
     setCentralWidget(m_viewport);
     createPanes();
@@ -96,7 +99,7 @@ void HxHostWindow::createPanes()
     QDockWidget* timelineDock = panes->addPane(m_timelinePane, Qt::BottomDockWidgetArea);
     splitDockWidget(parametersDock, historyDock, Qt::Vertical);
     timelineDock->setFeatures(timelineDock->features() & ~QDockWidget::DockWidgetVerticalTitleBar);
-    resizeDocks({sceneDock, parametersDock}, {240, 340}, Qt::Horizontal);
+    resizeDocks({sceneDock, parametersDock}, {280, 350}, Qt::Horizontal);
     resizeDocks({parametersDock, historyDock}, {520, 200}, Qt::Vertical);
     resizeDocks({timelineDock}, {96}, Qt::Vertical);
 }
@@ -309,6 +312,8 @@ int HxHostWindow::loadPlugins(const QString& folder)
 {
     const int before = int(m_plugins.errors().size());
     const int loaded = m_plugins.loadFolder(folder);
+    // Actions that modules added look for their panes now that they exist.
+    getActionMgr()->initActions();
     const QStringList errors = m_plugins.errors().mid(before);
     if (!errors.isEmpty())
         report(tr("Plug-ins"), errors.join(QLatin1Char('\n')));

@@ -19,6 +19,8 @@ HxPlayback::HxPlayback(QObject* parent) : QObject(parent)
 
 HxPlayback::~HxPlayback()
 {
+    // The sound stops with us, but whoever listens may already be gone.
+    blockSignals(true);
     stop();
 }
 

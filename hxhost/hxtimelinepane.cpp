@@ -118,7 +118,10 @@ HxTimelinePane::HxTimelinePane(QWidget* parent) : HxPane(tr("Timeline"), parent)
     refresh();
 }
 
-HxTimelinePane::~HxTimelinePane() = default;
+HxTimelinePane::~HxTimelinePane()
+{
+    m_playback->stop();
+}
 
 QToolButton* HxTimelinePane::makeButton(int standardIcon, const QString& tip)
 {

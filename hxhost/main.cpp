@@ -2,6 +2,7 @@
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxstyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +13,8 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hxhost"));
     QApplication::setOrganizationName(QStringLiteral("hxkinetor"));
+    // Plug-ins draw their canvases through the host style.
+    QApplication::setStyle(new HxStyle);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Poses and plays figures; hosts hxcore plug-ins."));

@@ -21,10 +21,13 @@ QDockWidget* HxPaneMgr::addPane(HxPane* pane, Qt::DockWidgetArea area)
     connect(pane, &HxPane::titleChanged, dock, &QDockWidget::setWindowTitle);
     // A pane deleted from outside must not leave an empty dock behind.
     connect(pane, &QObject::destroyed, dock, &QObject::deleteLater);
-    connect(pane, &QObject::destroyed, this,
-            [this] { m_panes.removeIf([](const Entry& e) { return e.pane.isNull(); }); });
+    // A widget announces its end before its QPointers are cleared, so the
+    // entry is found by address.
+    connect(pane, &QObject::destroyed, this, [this](QObject* gone) {
+        m_panes.removeIf([gone](const Entry& e) { return e.key == gone || e.pane.isNull(); });
+    });
     m_window->addDockWidget(area, dock);
-    m_panes.append({pane, dock});
+    m_panes.append({pane, dock, pane});
     emit paneAdded(pane);
     return dock;
 }

@@ -44,6 +44,7 @@ private:
     {
         QPointer<HxPane> pane;
         QPointer<QDockWidget> dock;
+        const QObject* key;
     };
     QList<Entry> m_panes;
     QPointer<QMainWindow> m_window;
