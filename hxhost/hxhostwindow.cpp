@@ -157,6 +157,11 @@ void HxHostWindow::createActions()
     for (int i = 0; i < panes->getNumPanes(); ++i)
         if (QDockWidget* dock = panes->getDock(panes->getPane(i)))
             view->addAction(dock->toggleViewAction());
+    // Panes that plug-ins dock later get their toggle too.
+    connect(panes, &HxPaneMgr::paneAdded, view, [view, panes](HxPane* pane) {
+        if (QDockWidget* dock = panes->getDock(pane))
+            view->addAction(dock->toggleViewAction());
+    });
 
     QMenu* play = menuBar()->addMenu(tr("&Playback"));
     QAction* playStop = play->addAction(s->standardIcon(QStyle::SP_MediaPlay), tr("&Play / Stop"), playback,

@@ -102,8 +102,11 @@ HxTimelinePane::HxTimelinePane(QWidget* parent) : HxPane(tr("Timeline"), parent)
     connect(m_playback, &HxPlayback::playingChanged, this, &HxTimelinePane::showPlaying);
     connect(m_ruler, &HxTimeRuler::scrubStarted, m_playback, &HxPlayback::stop);
     connect(m_frame, &QSpinBox::valueChanged, this, [this](int frame) {
-        if (!m_syncing && hxScene)
-            hxScene->setTime(frame * std::max(1, hxScene->getTimeStep()));
+        if (m_syncing || !hxScene)
+            return;
+        // A frame typed in takes over from playback.
+        m_playback->stop();
+        hxScene->setTime(frame * std::max(1, hxScene->getTimeStep()));
     });
     for (QSpinBox* box : {m_playStart, m_playEnd, m_animStart, m_animEnd})
         connect(box, &QSpinBox::valueChanged, this, &HxTimelinePane::applyRanges);
