@@ -83,6 +83,8 @@ TEST(BlendSolverTest, LayoutTestUsesTheFirstDotAndTheToleranceAngle)
     blendAt({{0, 0}, {100, 0}, polar(25.0f, 100)}, 0, 0, zero, &collinear, &size);
     EXPECT_TRUE(collinear);
     EXPECT_EQ(size, 5);
+    blendAt({{0, 0}, {100, 0}, polar(205.0f, 100)}, 0, 0, zero, &collinear);
+    EXPECT_TRUE(collinear) << "behind the first dot counts as on the line";
     blendAt({{0, 0}, {100, 0}, polar(206.0f, 100)}, 0, 0, zero, &collinear);
     EXPECT_FALSE(collinear) << "26 degrees off on the far side";
     blendAt({{0, 0}, {100, 0}, polar(26.0f, 100)}, 0, 0, zero, &collinear, &size);
