@@ -8,10 +8,15 @@
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
+#include "hxcore/hxaction.h"
+#include "hxcore/hxactionmenu.h"
 #include "hxcore/hxactionmgr.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
+#include "hxcore/hxclassfactory.h"
 #include "hxcore/hxfigurereader.h"
+#include "hxcore/hxpane.h"
+#include "hxcore/hxplugin.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
 #include "hxcore/hxundostack.h"
@@ -181,7 +186,7 @@ void HxHostWindow::createActions()
     play->addAction(tr("Ne&xt Frame"), QKeySequence(Qt::Key_Period), m_timelinePane,
                     [this] { m_timelinePane->stepFrames(1); });
 
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QMenu* help = m_helpMenu = menuBar()->addMenu(tr("&Help"));
     help->addAction(s->standardIcon(QStyle::SP_MessageBoxInformation), tr("&About hxhost"), this,
                     &HxHostWindow::about);
 
@@ -316,13 +321,67 @@ void HxHostWindow::about()
 int HxHostWindow::loadPlugins(const QString& folder)
 {
     const int before = int(m_plugins.errors().size());
+    const int modulesBefore = m_plugins.count();
     const int loaded = m_plugins.loadFolder(folder);
+    QList<HxPane*> panesBefore;
+    for (int i = 0; i < getPaneMgr()->getNumPanes(); ++i)
+        panesBefore.append(getPaneMgr()->getPane(i));
+    for (int i = modulesBefore; i < m_plugins.count(); ++i)
+        installPlugin(m_plugins.plugin(i));
     // Actions that modules added look for their panes now that they exist.
     getActionMgr()->initActions();
+    for (int i = 0; i < getPaneMgr()->getNumPanes(); ++i)
+        if (HxPane* pane = getPaneMgr()->getPane(i); !panesBefore.contains(pane))
+            addPaneMenu(pane);
     const QStringList errors = m_plugins.errors().mid(before);
     if (!errors.isEmpty())
         report(tr("Plug-ins"), errors.join(QLatin1Char('\n')));
     return loaded;
+}
+
+// A module's panes come first, then its actions, whose init() looks the
+// panes up. Every factory is registered so scenes and scripts can create
+// the module's classes by name.
+void HxHostWindow::installPlugin(HxPlugin* plugin)
+{
+    if (!plugin || !hxApp)
+        return;
+    QList<HxClassFactory*> actionFactories;
+    for (int i = 0; i < plugin->getNumClassFactories(); ++i) {
+        HxClassFactory* factory = plugin->getClassFactory(i);
+        hxApp->registerFactory(factory);
+        const QMetaObject* meta = factory->getMetaObject();
+        if (!meta)
+            continue;
+        if (meta->inherits(&HxPane::staticMetaObject)) {
+            if (auto* pane = qobject_cast<HxPane*>(factory->create())) {
+                QDockWidget* dock = getPaneMgr()->addPane(pane, Qt::RightDockWidgetArea);
+                // Beside the history, in front of it: a plug-in pane is what
+                // the person loaded the plug-in for.
+                if (QDockWidget* history = getPaneMgr()->getDock(m_historyPane); history && dock) {
+                    tabifyDockWidget(history, dock);
+                    dock->raise();
+                }
+            }
+        } else if (meta->inherits(&HxAction::staticMetaObject)) {
+            actionFactories.append(factory);
+        }
+    }
+    for (HxClassFactory* factory : std::as_const(actionFactories)) {
+        auto* action = qobject_cast<HxAction*>(factory->create());
+        if (action && !getActionMgr()->addAction(action))
+            delete action;
+    }
+}
+
+// A pane with a menu of its own gets it in the menu bar, under its title.
+void HxHostWindow::addPaneMenu(HxPane* pane)
+{
+    if (!pane->hasPaneMenu())
+        return;
+    auto* menu = new HxActionMenu(pane->getTitle(), this, getActionMgr());
+    pane->buildPaneMenu(menu);
+    menuBar()->insertMenu(m_helpMenu->menuAction(), menu);
 }
 
 bool HxHostWindow::saveScreenshot(const QString& path, QString* error)

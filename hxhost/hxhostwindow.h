@@ -7,6 +7,8 @@
 #include <functional>
 
 class HxHistoryPane;
+class HxPane;
+class HxPlugin;
 class HxParametersPane;
 class HxScenePane;
 class HxTimelinePane;
@@ -65,6 +67,8 @@ protected:
 
 private:
     void createPanes();
+    void installPlugin(HxPlugin* plugin);
+    void addPaneMenu(HxPane* pane);
     void createActions();
     void updateTitle();
     void report(const QString& title, const QString& message);
@@ -79,6 +83,7 @@ private:
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
     QLabel* m_audioLabel = nullptr;
+    QMenu* m_helpMenu = nullptr;
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
 };

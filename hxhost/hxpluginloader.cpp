@@ -1,5 +1,7 @@
 #include "hxpluginloader.h"
 
+#include "hxcore/hxplugin.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -7,7 +9,7 @@
 
 namespace {
 using SdkVersionFunction = unsigned int (*)();
-using DefinitionFunction = void* (*)();
+using DefinitionFunction = HxPlugin* (*)();
 } // namespace
 
 HxPluginLoader::HxPluginLoader() = default;
@@ -56,7 +58,7 @@ bool HxPluginLoader::loadModule(const QString& path)
                       .arg(path)
                       .arg(version(), 8, 16, QLatin1Char('0'))
                       .arg(SdkVersion, 8, 16, QLatin1Char('0'));
-    else if (!(module->definition = definition()))
+    else if (!(module->plugin = definition()))
         problem = QCoreApplication::translate("HxPluginLoader", "%1: the module gave no plug-in definition")
                       .arg(path);
     if (!problem.isEmpty()) {
@@ -76,7 +78,7 @@ QStringList HxPluginLoader::loadedModules() const
     return names;
 }
 
-void* HxPluginLoader::definition(int index) const
+HxPlugin* HxPluginLoader::plugin(int index) const
 {
-    return index >= 0 && size_t(index) < m_modules.size() ? m_modules[size_t(index)]->definition : nullptr;
+    return index >= 0 && size_t(index) < m_modules.size() ? m_modules[size_t(index)]->plugin : nullptr;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+class HxPlugin;
 class QLibrary;
 
 // Opens the plug-in modules of a folder. A module must export
@@ -30,15 +31,16 @@ public:
     bool loadModule(const QString& path);
 
     QStringList loadedModules() const;
-    // The definition a loaded module returned, for the host to register.
-    void* definition(int index) const;
+    int count() const { return int(m_modules.size()); }
+    // The plug-in a loaded module returned, for the host to register.
+    HxPlugin* plugin(int index) const;
     QStringList errors() const { return m_errors; }
 
 private:
     struct Module
     {
         std::unique_ptr<QLibrary> library;
-        void* definition = nullptr;
+        HxPlugin* plugin = nullptr;
     };
     std::vector<std::unique_ptr<Module>> m_modules;
     QStringList m_errors;
