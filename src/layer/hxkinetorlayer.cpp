@@ -20,7 +20,9 @@
 #include "hxcore/hxvec3.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -35,6 +37,36 @@ constexpr int kScaleChannel = 3;
 constexpr int kGenScaleChannel = 6;
 constexpr int kRotChannel = 7;
 constexpr int kTransformChannels = 23;
+
+// Each pose's recorded value of each property, 0 where a pose records none,
+// as one row of channels[p * n + i] per property. The value maps are ordered
+// by property address, so walking each map once beside the properties sorted
+// the same way replaces a tree search per pose and property.
+void gatherPropertyValues(const QList<HxFloatProperty*>& properties,
+                          const std::vector<const HxKinetorNodeData*>& records, std::vector<double>& channels,
+                          std::vector<std::pair<HxFloatProperty*, std::size_t>>& order)
+{
+    const std::size_t n = records.size();
+    order.clear();
+    for (qsizetype p = 0; p < properties.size(); ++p)
+        order.emplace_back(properties[p], std::size_t(p));
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return std::less<HxFloatProperty*>()(a.first, b.first); });
+    channels.assign(order.size() * n, 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
+        const HxKinetorNodeData::PropertyValues& recorded = records[i]->getPropValues();
+        auto entry = recorded.constBegin();
+        const auto end = recorded.constEnd();
+        for (const auto& [property, row] : order) {
+            while (entry != end && std::less<HxFloatProperty*>()(entry.key(), property))
+                ++entry;
+            if (entry == end)
+                break;
+            if (entry.key() == property)
+                channels[row * n + i] = entry.value();
+        }
+    }
+}
 
 bool allFinite(const float* values, int count)
 {
@@ -523,7 +555,8 @@ void HxKinetorLayer::applyBlend()
     collectPoseNodes(nodes, m_node);
     std::vector<const HxKinetorNodeData*> records(static_cast<std::size_t>(n));
     std::vector<double> channels(static_cast<std::size_t>(kTransformChannels * n));
-    std::vector<double> values(static_cast<std::size_t>(n));
+    std::vector<double> propertyChannels;
+    std::vector<std::pair<HxFloatProperty*, std::size_t>> propertyOrder;
     QList<HxFloatProperty*> properties;
     std::vector<float> propertyValues;
 
@@ -601,13 +634,10 @@ void HxKinetorLayer::applyBlend()
         propertyValues.clear();
         if (varying && finite) {
             collectVaryingProperties(properties, node, k, snapshot);
-            for (HxFloatProperty* property : std::as_const(properties)) {
-                for (int i = 0; i < n; ++i) {
-                    const auto& recorded = records[std::size_t(i)]->getPropValues();
-                    auto entry = recorded.constFind(property);
-                    values[std::size_t(i)] = entry == recorded.constEnd() ? 0.0 : entry.value();
-                }
-                const float value = float(blend(values.data()));
+            gatherPropertyValues(properties, records, propertyChannels, propertyOrder);
+            const std::size_t count = std::size_t(properties.size());
+            for (std::size_t p = 0; p < count; ++p) {
+                const float value = float(blend(propertyChannels.data() + p * std::size_t(n)));
                 if (!std::isfinite(value)) {
                     finite = false;
                     break;

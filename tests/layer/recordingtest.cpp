@@ -275,7 +275,12 @@ TEST_F(RecordingTest, DotsAndRecordsThatCannotBeBlendedAreLeftOut)
     head->setPos(HxVec3(std::nanf(""), 0, 0));
     m_layer->updateChangeFlags(nullptr);
     ASSERT_TRUE(m_layer->getTransformChanged()[2]);
-    press(50, 0);
+    // C no longer records smile: it counts as 0 there.
+    m_c->getNodeDataAt(3)->getPropValues().remove(m_smile);
+    press(0, 100);
+    tick(10, 0, 100);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 20.0, 1e-5);
+    EXPECT_NEAR(m_smile->getValue(0), 0.0, 1e-6);
     tick(10, 50, 0);
     EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 5.0, 1e-5);
     for (int c = 0; c < HxNode::NumTransformControls; ++c)
