@@ -520,6 +520,8 @@ void HxKinetorLayer::applyBlend()
     const int n = int(snapshot.size());
     const float cursorX = m_cursor->x();
     const float cursorY = m_cursor->y();
+    if (!std::isfinite(cursorX) || !std::isfinite(cursorY))
+        return;
 
     HxKinetorMatrix a;
     bool collinear = true;
