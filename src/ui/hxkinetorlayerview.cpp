@@ -1,26 +1,89 @@
 #include "ui/hxkinetorlayerview.h"
 
+#include "layer/hxkinetorclock.h"
 #include "layer/hxkinetorlayer.h"
+#include "layer/hxpointcontrol.h"
 #include "model/hxkinetorpose.h"
+#include "ui/hxkinetorpane.h"
 
+#include "hxcore/hxactionmgr.h"
+#include "hxcore/hxapp.h"
+#include "hxcore/hxaudioclip.h"
+#include "hxcore/hxhelpmgr.h"
+#include "hxcore/hxmainwindow.h"
+#include "hxcore/hxscene.h"
+#include "hxcore/hxstyle.h"
+#include "hxcore/hxviewportmgr.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyleOption>
+#include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Far beyond any screen, yet far enough from the int limits that dot and
+// cursor rectangles around such a pixel cannot overflow.
+constexpr float PixelLimit = 1073741824.0f;
+
+int toPixel(float value)
+{
+    if (std::isnan(value))
+        return 0;
+    return int(std::clamp(value, -PixelLimit, PixelLimit));
+}
+
+// The host application installs its style; elsewhere (tests, another
+// application) the canvas still draws its dots and cursor the host's way.
+const QStyle* canvasStyle(const QWidget* widget)
+{
+    QStyle* style = widget->style();
+    if (style && style->inherits("HxStyle"))
+        return style;
+    static QPointer<HxStyle> fallback;
+    if (!fallback) {
+        fallback = new HxStyle;
+        fallback->setParent(qApp);
+    }
+    return fallback;
+}
+
+} // namespace
 
 HxKinetorLayerView::HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent, const char* name)
     : QFrame(parent), m_layer(layer)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));
+    // Every paint covers the whole widget from an off-screen picture, so
+    // nothing needs erasing first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
     setFrameStyle(QFrame::Box);
     setLineWidth(2);
     setFrameShadow(QFrame::Plain);
+    if (hxApp && hxApp->getHelpMgr())
+        hxApp->getHelpMgr()->setOnlineHelp(this);
 }
 
 HxKinetorLayerView::~HxKinetorLayerView() = default;
 
+HxKinetorLayer* HxKinetorLayerView::getLayer() const
+{
+    return m_layer;
+}
+
 void HxKinetorLayerView::layerToView(float x, float y, int& px, int& py) const
 {
-    px = int(float((x - m_originX) * m_zoom));
-    py = int(float((y - m_originY) * m_zoom));
+    px = toPixel(float((x - m_originX) * m_zoom));
+    py = toPixel(float((y - m_originY) * m_zoom));
 }
 
 void HxKinetorLayerView::viewToLayer(int px, int py, float& x, float& y) const
@@ -92,4 +155,335 @@ void HxKinetorLayerView::setViewState(float zoom, float originX, float originY)
     m_zoom = zoom;
     m_originX = originX;
     m_originY = originY;
+}
+
+HxKinetorPose* HxKinetorLayerView::poseAt(float x, float y) const
+{
+    if (!m_layer)
+        return nullptr;
+    for (HxKinetorPose* pose : m_layer->getPoses()) {
+        if (std::fabs(pose->getX() - x) <= HitRadius && std::fabs(pose->getY() - y) <= HitRadius)
+            return pose;
+    }
+    return nullptr;
+}
+
+bool HxKinetorLayerView::isEditMode() const
+{
+    const HxKinetorPane* pane = m_layer ? m_layer->getPane() : nullptr;
+    return pane && pane->mode() == HxKinetorPane::EditMode;
+}
+
+HxViewportMgr* HxKinetorLayerView::viewportMgr()
+{
+    return hxApp && hxApp->getInterface() ? hxApp->getInterface()->getViewportMgr() : nullptr;
+}
+
+int HxKinetorLayerView::doContextMenu(int globalX, int globalY, int kind)
+{
+    HxActionMgr* actions = hxApp && hxApp->getInterface() ? hxApp->getInterface()->getActionMgr() : nullptr;
+    if (!actions) {
+        qWarning("No Action Manager found in HxKinetorLayerView::doContextMenu()");
+        return -1;
+    }
+
+    QPointer<QMenu> menu = new QMenu(this);
+    const auto add = [&](const char* className) {
+        actions->addActionToMenu(QString::fromLatin1(className), menu);
+    };
+    switch (kind) {
+    case EditMenu:
+        add("HxKinetorZoomToFitAction");
+        add("HxKinetorCenterViewAction");
+        add("HxKinetorResetViewAction");
+        menu->addSeparator();
+        add("HxKinetorAddLayerAction");
+        add("HxKinetorDeleteLayerAction");
+        add("HxKinetorRenameLayerAction");
+        add("HxKinetorClearLayerAction");
+        break;
+    case PlaybackMenu:
+        add("HxKinetorZoomToFitAction");
+        add("HxKinetorCenterViewAction");
+        add("HxKinetorResetViewAction");
+        menu->addSeparator();
+        add("HxKinetorClearLayerAnimationAction");
+        break;
+    case PoseMenu:
+        add("HxKinetorDeletePoseAction");
+        add("HxKinetorUpdatePoseAction");
+        break;
+    default:
+        break;
+    }
+    if (menu->actions().isEmpty()) {
+        delete menu;
+        return -1;
+    }
+
+    // The chosen action runs inside the menu's event loop and may delete
+    // this view's layer, or the view itself with its menu.
+    QPointer<HxKinetorLayerView> self(this);
+    m_inContextMenu = true;
+    QAction* chosen = menu->exec(QPoint(globalX, globalY));
+    if (!self)
+        return -1;
+    m_inContextMenu = false;
+    int result = -1;
+    if (menu) {
+        if (chosen)
+            result = int(menu->actions().indexOf(chosen));
+        delete menu;
+    }
+    return result;
+}
+
+void HxKinetorLayerView::mousePressEvent(QMouseEvent* event)
+{
+    HxKinetorLayer* layer = m_layer;
+    if (!layer || !layer->getNode())
+        return;
+    const QPoint pos = event->position().toPoint();
+    const QPoint global = event->globalPosition().toPoint();
+    float x = 0.0f;
+    float y = 0.0f;
+    viewToLayer(pos.x(), pos.y(), x, y);
+
+    if (event->modifiers() & Qt::ControlModifier) {
+        m_zoomDragging = true;
+        m_pressX = pos.x();
+        m_pressY = pos.y();
+        m_zoomAtPress = m_zoom;
+        return;
+    }
+    if ((event->modifiers() & Qt::AltModifier) || event->button() == Qt::MiddleButton) {
+        m_panDragging = true;
+        m_pressX = pos.x();
+        m_pressY = pos.y();
+        m_originAtPressX = m_originX;
+        m_originAtPressY = m_originY;
+        return;
+    }
+
+    HxKinetorPane* pane = layer->getPane();
+    if (pane && pane->mode() == HxKinetorPane::EditMode) {
+        QPointer<HxKinetorLayerView> self(this);
+        m_busy = true;
+        if (HxKinetorPose* hit = poseAt(x, y)) {
+            HxKinetorPose* previous = layer->getActivePose();
+            layer->setActivePose(hit);
+            update();
+            if (event->button() == Qt::RightButton) {
+                const int chosen = doContextMenu(global.x(), global.y(), PoseMenu);
+                if (!self)
+                    return;
+                // Dismissed: the dot was only picked for the menu.
+                if (chosen == -1 && m_layer) {
+                    m_layer->setActivePose(previous);
+                    update();
+                }
+            } else if (event->modifiers() & Qt::ShiftModifier) {
+                layer->setPose(hit);
+            } else {
+                hit->applyToNode();
+            }
+        } else if (event->button() == Qt::RightButton) {
+            doContextMenu(global.x(), global.y(), EditMenu);
+            if (!self)
+                return;
+        } else {
+            layer->addPose(int(x), int(y));
+        }
+        m_busy = false;
+        return;
+    }
+
+    if (event->button() == Qt::RightButton) {
+        doContextMenu(global.x(), global.y(), PlaybackMenu);
+        return;
+    }
+    if (layer->getNumPoses() < 2)
+        return;
+
+    layer->getRecordTimer()->start(0);
+    layer->getClock()->start();
+    const HxTime now = hxScene ? hxScene->getTime() : 0;
+    layer->setCurrentTime(now);
+    layer->setRecordTime(now);
+    layer->beginEdit();
+    if (HxViewportMgr* viewports = viewportMgr())
+        viewports->startManipulation();
+    layer->getCursor()->setPosition(x, y);
+
+    if (pane && pane->playAudio() && hxScene) {
+        if (HxAudioClip* clip = hxScene->getAudio()) {
+            const HxTime end = clip->getEndTime();
+            const HxTime start = hxScene->getTime() + hxScene->getTimeStep() * hxScene->getAudioStartFrame();
+            if (start < end) {
+                clip->seek(start);
+                clip->play();
+            }
+        }
+    }
+}
+
+void HxKinetorLayerView::mouseMoveEvent(QMouseEvent* event)
+{
+    HxKinetorLayer* layer = m_layer;
+    if (!layer || !layer->getNode() || m_busy)
+        return;
+    const QPoint pos = event->position().toPoint();
+    float x = 0.0f;
+    float y = 0.0f;
+    viewToLayer(pos.x(), pos.y(), x, y);
+
+    if (m_zoomDragging) {
+        // A hundred pixels down doubles the zoom, a hundred up halves it.
+        const float zoom = m_zoomAtPress * std::pow(2.0f, float(pos.y() - m_pressY) * 0.01f);
+        setZoom(zoom, width() / 2, height() / 2);
+        update();
+        return;
+    }
+    if (m_panDragging) {
+        setOrigin(m_originAtPressX + float(m_pressX - pos.x()) / m_zoom,
+                  m_originAtPressY + float(m_pressY - pos.y()) / m_zoom);
+        update();
+        return;
+    }
+    if (isEditMode()) {
+        if (!(event->buttons() & Qt::RightButton)) {
+            if (HxKinetorPose* pose = layer->getActivePose())
+                pose->setPosition(x, y);
+        }
+        update();
+        return;
+    }
+    m_draggingCursor = true;
+    layer->getCursor()->setPosition(x, y);
+    update();
+}
+
+void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
+{
+    HxKinetorLayer* layer = m_layer;
+    if (!layer || !layer->getNode())
+        return;
+    m_zoomDragging = false;
+    m_panDragging = false;
+    if (isEditMode())
+        return;
+
+    m_draggingCursor = false;
+    layer->getRecordTimer()->stop();
+    layer->finishEdit(QStringLiteral("Kinetoring"));
+    if (HxViewportMgr* viewports = viewportMgr())
+        viewports->endManipulation();
+    if (hxScene) {
+        if (HxAudioClip* clip = hxScene->getAudio())
+            clip->stop();
+    }
+}
+
+void HxKinetorLayerView::wheelEvent(QWheelEvent* event)
+{
+    // One notch away from the person zooms out by 2^-0.18.
+    const float delta = float(event->angleDelta().y());
+    const float zoom = m_zoom * std::pow(2.0f, -delta * 0.0015f);
+    setZoom(zoom, width() / 2, height() / 2);
+    update();
+    event->accept();
+}
+
+void HxKinetorLayerView::paintGrid(QPainter& painter) const
+{
+    // A line every 20 layer units through layer (0, 0); when zoomed far out
+    // the lines close up to one pixel apart rather than vanish.
+    const float step = std::max(m_zoom * 20.0f, 1.0f);
+    if (!std::isfinite(step))
+        return;
+    int originColumn = 0;
+    int originRow = 0;
+    layerToView(0.0f, 0.0f, originColumn, originRow);
+    // Where the first line falls: below 0 into [0, step), above 0 into
+    // (-step, 0]. A remainder gets there at once however many steps away the
+    // origin lies, where stepping one at a time would stall in floats.
+    const auto phase = [step](float value) {
+        float rest = std::fmod(value, step);
+        if (value < 0.0f && rest < 0.0f) {
+            rest += step;
+            if (rest >= step)
+                rest = 0.0f;
+        } else if (value > 0.0f && rest > 0.0f) {
+            rest -= step;
+        }
+        return rest;
+    };
+    const float firstColumn = phase(float(originColumn));
+    const float firstRow = phase(float(originRow));
+    const QRect area = rect();
+    for (float row = firstRow; row < float(area.bottom()); row += step)
+        painter.drawLine(area.left(), int(row), area.right(), int(row));
+    for (float column = firstColumn; column < float(area.right()); column += step)
+        painter.drawLine(int(column), area.top(), int(column), area.bottom());
+}
+
+void HxKinetorLayerView::paintEvent(QPaintEvent* event)
+{
+    const QStyle* style = canvasStyle(this);
+    const int dotSize = style->pixelMetric(HxStyle::PM_PoseDotSize);
+    const int cursorSize = style->pixelMetric(HxStyle::PM_BlendCursorSize);
+    QWidget::paintEvent(event);
+    if (rect().isEmpty())
+        return;
+
+    const qreal ratio = devicePixelRatioF();
+    QPixmap canvas(rect().size() * ratio);
+    canvas.setDevicePixelRatio(ratio);
+    const QColor background = palette().color(backgroundRole());
+    canvas.fill(background.lighter(120));
+
+    QPainter painter;
+    painter.begin(&canvas);
+    painter.setFont(font());
+    painter.setPen(QPen(background.darker(130), 0));
+    paintGrid(painter);
+
+    const HxKinetorPane* pane = m_layer ? m_layer->getPane() : nullptr;
+    const bool blending = pane && pane->mode() != HxKinetorPane::EditMode;
+    if (m_layer) {
+        const HxKinetorPose* active = m_layer->getActivePose();
+        QStyleOption option;
+        option.initFrom(this);
+        for (const HxKinetorPose* pose : m_layer->getPoses()) {
+            if (blending)
+                option.state = QStyle::State_Active;
+            else if (pose == active)
+                option.state = QStyle::State_Selected;
+            else
+                option.state = QStyle::State_None;
+            int px = 0;
+            int py = 0;
+            layerToView(pose->getX(), pose->getY(), px, py);
+            option.rect = QRect(px - dotSize / 2, py - dotSize / 2, dotSize, dotSize);
+            style->drawPrimitive(HxStyle::PE_PoseDot, &option, &painter, this);
+        }
+        if (blending) {
+            const HxPointControl* cursor = m_layer->getCursor();
+            int px = 0;
+            int py = 0;
+            layerToView(cursor->x(), cursor->y(), px, py);
+            option.state = QStyle::State_None;
+            option.rect = QRect(0, 0, cursorSize, cursorSize);
+            option.rect.moveCenter(QPoint(px - 1, py - 1));
+            style->drawPrimitive(HxStyle::PE_BlendCursor, &option, &painter, this);
+        }
+    }
+    drawFrame(&painter);
+    painter.end();
+
+    // Only the damaged part reaches the screen.
+    const QRect damaged = event->rect();
+    QPainter screen(this);
+    screen.drawPixmap(QRectF(damaged), canvas,
+                      QRectF(QPointF(damaged.topLeft()) * ratio, QSizeF(damaged.size()) * ratio));
 }

@@ -1,22 +1,42 @@
 #pragma once
 
 #include <QFrame>
+#include <QPointer>
 
 class HxKinetorLayer;
+class HxKinetorPose;
+class HxViewportMgr;
 
 // The canvas of one layer: maps between layer units and widget pixels (at
 // zoom 1 one unit is one pixel; the origin is the layer point shown at the
-// widget's top-left pixel) and fits itself to the layer's pose dots.
+// widget's top-left pixel), paints the grid, the pose dots and the blend
+// cursor through the host style, and turns the mouse into edits of the dots
+// (Edit mode) or a live blend (Preview and Record).
 class HxKinetorLayerView : public QFrame
 {
     Q_OBJECT
 public:
+    // The context menus a right press opens.
+    enum MenuKind
+    {
+        EditMenu = 0,
+        PlaybackMenu = 1,
+        PoseMenu = 2
+    };
+
+    // The half width of the square around a dot's position, in layer units,
+    // within which a press hits the dot, whatever size the dot is drawn at.
+    static constexpr float HitRadius = 8.0f;
+
     HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent = nullptr, const char* name = nullptr);
     ~HxKinetorLayerView() override;
 
-    HxKinetorLayer* getLayer() const { return m_layer; }
+    // Null once the layer has gone.
+    HxKinetorLayer* getLayer() const;
     // True while the mouse drives the layer's blend cursor.
     bool isDraggingCursor() const { return m_draggingCursor; }
+    // True while a context menu of this view runs its event loop.
+    bool isInContextMenu() const { return m_inContextMenu; }
 
     void layerToView(float x, float y, int& px, int& py) const;
     void viewToLayer(int px, int py, float& x, float& y) const;
@@ -37,8 +57,27 @@ public:
     // The stored view of a scene file, taken as it is.
     void setViewState(float zoom, float originX, float originY);
 
+    // The first dot, in list order, within HitRadius of the layer point in
+    // both axes; null when none is.
+    HxKinetorPose* poseAt(float x, float y) const;
+    // Builds the menu of the kind from the host's actions and runs it at the
+    // global position. Returns the index of the chosen entry, or -1 when the
+    // menu was dismissed or could not be built.
+    int doContextMenu(int globalX, int globalY, int kind);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
 private:
-    HxKinetorLayer* m_layer;
+    bool isEditMode() const;
+    void paintGrid(QPainter& painter) const;
+    static HxViewportMgr* viewportMgr();
+
+    QPointer<HxKinetorLayer> m_layer;
     bool m_busy = false;
     bool m_draggingCursor = false;
     bool m_zoomDragging = false;
@@ -51,4 +90,5 @@ private:
     float m_originAtPressY = 0.0f;
     int m_pressX = 0;
     int m_pressY = 0;
+    bool m_inContextMenu = false;
 };
