@@ -1,0 +1,149 @@
+#include "ui/hxkinetorlayergroup.h"
+
+#include "layer/hxkinetorlayer.h"
+#include "ui/hxkinetorlayerview.h"
+#include "ui/hxkinetorpane.h"
+
+#include "hxcore/hxapp.h"
+#include "hxcore/hxhelpmgr.h"
+#include "hxcore/hxnode.h"
+
+HxKinetorLayerGroup::HxKinetorLayerGroup(HxKinetorPane* pane, HxNode* node, QWidget* parent, const char* name)
+    : QTabWidget(parent), m_pane(pane), m_node(node)
+{
+    if (name)
+        setObjectName(QString::fromLatin1(name));
+    addLayer(uniqueLayerName());
+    if (hxApp && hxApp->getHelpMgr())
+        hxApp->getHelpMgr()->setOnlineHelp(this);
+}
+
+HxKinetorLayerGroup::~HxKinetorLayerGroup()
+{
+    // The views go with the tab widget's children; the layers are ours.
+    for (int i = 0; i < count(); ++i) {
+        QWidget* page = widget(i);
+        if (!page || qstrcmp(page->metaObject()->className(), "HxKinetorLayerView") != 0)
+            continue;
+        delete static_cast<HxKinetorLayerView*>(page)->getLayer();
+    }
+}
+
+HxKinetorPane* HxKinetorLayerGroup::getPane() const
+{
+    return m_pane;
+}
+
+HxNode* HxKinetorLayerGroup::getNode() const
+{
+    return m_node;
+}
+
+QString HxKinetorLayerGroup::uniqueLayerName() const
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = tr("Layer %1").arg(n);
+        bool taken = false;
+        for (int i = 0; i < count() && !taken; ++i)
+            taken = tabText(i) == candidate;
+        if (!taken)
+            return candidate;
+    }
+}
+
+HxKinetorLayer* HxKinetorLayerGroup::addLayer(const QString& name)
+{
+    const QString layerName = name.isEmpty() ? uniqueLayerName() : name;
+    auto* layer = new HxKinetorLayer(m_pane, this, layerName, "Layer");
+    layer->setNode(m_node);
+    addLayerTab(layer);
+    return layer;
+}
+
+void HxKinetorLayerGroup::addLayerTab(HxKinetorLayer* layer)
+{
+    if (!layer || !layer->getView())
+        return;
+    HxKinetorLayerView* view = layer->getView();
+    addTab(view, layer->getName());
+    setCurrentWidget(view);
+}
+
+void HxKinetorLayerGroup::removeLayer(HxKinetorLayer* layer)
+{
+    if (!layer || !layer->getView())
+        return;
+    HxKinetorLayerView* view = layer->getView();
+    const int index = indexOf(view);
+    if (index >= 0)
+        removeTab(index);
+    if (view->isInContextMenu()) {
+        // The view's own context menu is running the action that removes
+        // it; the view lets go of the layer when the menu returns and goes
+        // once control is back in the event loop.
+        view->hide();
+        view->setParent(nullptr);
+        view->deleteLater();
+    } else {
+        delete view;
+    }
+    delete layer;
+}
+
+void HxKinetorLayerGroup::deleteCurrentLayer()
+{
+    if (count() < 1)
+        return;
+    removeLayer(currentLayer());
+}
+
+void HxKinetorLayerGroup::deleteAllLayers()
+{
+    while (count() > 0) {
+        HxKinetorLayer* layer = layerAt(0);
+        if (!layer) {
+            // A page that is not a layer view: drop it so the loop ends.
+            QWidget* page = widget(0);
+            removeTab(0);
+            delete page;
+            continue;
+        }
+        removeLayer(layer);
+    }
+}
+
+void HxKinetorLayerGroup::deleteEmptyDefaultLayer()
+{
+    if (count() != 1 || tabText(0) != QLatin1String("Layer 1"))
+        return;
+    HxKinetorLayer* layer = currentLayer();
+    if (layer && layer->getNumPoses() == 0)
+        removeLayer(layer);
+}
+
+void HxKinetorLayerGroup::renameCurrentLayer(const QString& name)
+{
+    QWidget* page = currentWidget();
+    if (!page)
+        return;
+    setTabText(indexOf(page), name);
+    if (HxKinetorLayer* layer = currentLayer())
+        layer->setName(name);
+}
+
+HxKinetorLayerView* HxKinetorLayerGroup::layerViewAt(int index) const
+{
+    return qobject_cast<HxKinetorLayerView*>(widget(index));
+}
+
+HxKinetorLayer* HxKinetorLayerGroup::layerAt(int index) const
+{
+    HxKinetorLayerView* view = layerViewAt(index);
+    return view ? view->getLayer() : nullptr;
+}
+
+HxKinetorLayer* HxKinetorLayerGroup::currentLayer() const
+{
+    auto* view = qobject_cast<HxKinetorLayerView*>(currentWidget());
+    return view ? view->getLayer() : nullptr;
+}
