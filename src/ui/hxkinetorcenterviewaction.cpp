@@ -1,0 +1,23 @@
+#include "ui/hxkinetorcenterviewaction.h"
+
+#include "layer/hxkinetorlayer.h"
+#include "ui/hxkinetorpane.h"
+
+HxKinetorCenterViewAction::HxKinetorCenterViewAction(QObject* parent)
+    : HxKinetorActionBase(tr("Center View"),
+                          tr("Center the view around all pose dots without changing zoom."), parent)
+{
+    setObjectName(QStringLiteral("HxKinetorCenterViewAction"));
+    updateToolTip();
+}
+
+HxKinetorCenterViewAction::~HxKinetorCenterViewAction() = default;
+
+void HxKinetorCenterViewAction::executeAction()
+{
+    HxKinetorPane* pane = getPane();
+    if (!pane)
+        return;
+    if (HxKinetorLayer* layer = pane->getActiveLayer())
+        layer->centerView();
+}
