@@ -1,0 +1,32 @@
+#pragma once
+
+#include "hxcore/hxplugin.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class HxClassFactory;
+
+// Everything the module builds when it is loaded: the plug-in object and the
+// class factories, in the order the host lists them. Members are destroyed
+// in reverse order when the module goes.
+class HxKinetorModule
+{
+public:
+    static constexpr unsigned int SdkVersion = 0x02000000;
+    static constexpr quint32 Version = 0x01050000;
+
+    HxKinetorModule();
+    ~HxKinetorModule();
+
+    HxPlugin* plugin() { return &m_plugin; }
+    // The preset filter's list of layer names picked by the person.
+    QList<QString>& presetLayerNames() { return m_presetLayerNames; }
+
+private:
+    QList<QString> m_presetLayerNames;
+    HxPlugin m_plugin;
+    std::vector<std::unique_ptr<HxClassFactory>> m_factories;
+};

@@ -1,0 +1,101 @@
+#include "plugin/hxkinetormodule.h"
+
+#include "hxapptest.h"
+
+#include "hxhostwindow.h"
+
+#include "hxcore/hxactionmgr.h"
+#include "hxcore/hxclassfactory.h"
+#include "hxcore/hxpane.h"
+#include "hxcore/hxpanemgr.h"
+#include "hxcore/hxplugin.h"
+
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <memory>
+
+using HxModuleTest = HxAppTest;
+
+TEST_F(HxModuleTest, FactoriesAreListedInOrderAndMakeTheirClass)
+{
+    HxKinetorModule module;
+    HxPlugin* plugin = module.plugin();
+    EXPECT_EQ(plugin->getName(), "Kinetor");
+    EXPECT_EQ(plugin->getVersion(), 0x01050000u);
+    const QStringList expected = {"HxKinetorPane",
+                                  "HxKinetorPaneAction",
+                                  "HxKinetorPlayAudioAction",
+                                  "HxKinetorFillFramesAction",
+                                  "HxKinetorExtendFramesAction",
+                                  "HxKinetorZoomToFitAction",
+                                  "HxKinetorResetViewAction",
+                                  "HxKinetorCenterViewAction",
+                                  "HxKinetorAddLayerAction",
+                                  "HxKinetorDeleteLayerAction",
+                                  "HxKinetorRenameLayerAction",
+                                  "HxKinetorClearLayerAction",
+                                  "HxKinetorClearLayerAnimationAction",
+                                  "HxKinetorDeletePoseAction",
+                                  "HxKinetorUpdatePoseAction",
+                                  "HxKinetorElementData",
+                                  "HxKinetorLayer",
+                                  "HxKinetorPose",
+                                  "HxKinetorNodeData"};
+    ASSERT_EQ(plugin->getNumClassFactories(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        HxClassFactory* factory = plugin->getClassFactory(i);
+        EXPECT_EQ(factory->getClassName(), expected[i]);
+        std::unique_ptr<QObject> made(factory->create());
+        ASSERT_TRUE(made) << expected[i].toStdString();
+        EXPECT_EQ(QString::fromLatin1(made->metaObject()->className()), expected[i]);
+        EXPECT_EQ(factory->create(made.get()), nullptr);
+    }
+    EXPECT_EQ(plugin->getClassFactory(0)->getGUID(),
+              HxGUID::fromString("89F86E80-ADA4-433a-97E4-0C349C8D3E34"));
+    EXPECT_EQ(plugin->getClassFactory(expected.size() - 1)->getGUID(), HxGUID::fromLegacyClassID(0x10000017));
+}
+
+TEST_F(HxModuleTest, TheBuiltModuleExportsItsVersionAndOnePluginObject)
+{
+    QLibrary library(QStringLiteral(HXKINETOR_MODULE));
+    ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    auto version = reinterpret_cast<unsigned int (*)()>(library.resolve("getSDKVersion"));
+    auto definition = reinterpret_cast<HxPlugin* (*)()>(library.resolve("getPluginDefinition"));
+    ASSERT_TRUE(version && definition);
+    EXPECT_EQ(version(), 0x02000000u);
+    HxPlugin* first = definition();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(definition(), first);
+    EXPECT_EQ(first->getClassFactory(0)->getClassName(), "HxKinetorPane");
+}
+
+// The host docks the module's pane, registers every action and shows the
+// pane's menu, whose entries are the module's own actions.
+TEST_F(HxModuleTest, TheHostDocksThePaneAndOffersItsMenu)
+{
+    HxHostWindow window;
+    window.setErrorReporter([](const QString& title, const QString& message) {
+        ADD_FAILURE() << title.toStdString() << ": " << message.toStdString();
+    });
+    ASSERT_EQ(window.loadPlugins(QFileInfo(QStringLiteral(HXKINETOR_MODULE)).absolutePath()), 1);
+    HxPane* pane = window.getPaneMgr()->findPane("HxKinetorPane");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->getTitle(), "Kinetor");
+    EXPECT_EQ(window.getActionMgr()->findAction("HxKinetorClearLayerAnimationAction")->objectName(),
+              "HxKinetorClearLayerAnimationAction");
+    QMenu* kinetor = nullptr;
+    for (QAction* entry : window.menuBar()->actions())
+        if (entry->menu() && entry->menu()->title() == "Kinetor")
+            kinetor = entry->menu();
+    ASSERT_NE(kinetor, nullptr);
+    QStringList names;
+    for (QAction* entry : kinetor->actions())
+        names.append(entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
+    EXPECT_EQ(names.first(), "HxKinetorPlayAudioAction");
+    EXPECT_EQ(names.last(), "HxKinetorUpdatePoseAction");
+    EXPECT_EQ(names.count("-"), 4);
+    // The option toggles started from the pane's values.
+    EXPECT_TRUE(window.getActionMgr()->findAction("HxKinetorPlayAudioAction")->isChecked());
+}
