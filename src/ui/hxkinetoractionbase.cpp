@@ -43,3 +43,9 @@ void HxKinetorActionBase::updateToolTip()
         key.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(key.toString(QKeySequence::PortableText));
     setToolTip(QStringLiteral("%1%2").arg(toolTip(), suffix));
 }
+
+HxKinetorLayer* HxKinetorActionBase::getActiveLayer() const
+{
+    HxKinetorPane* pane = getPane();
+    return pane ? pane->getActiveLayer() : nullptr;
+}

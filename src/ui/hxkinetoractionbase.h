@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QString>
 
+class HxKinetorLayer;
 class HxKinetorPane;
 
 // The common base of the pane's actions: they are listed under one group,
@@ -22,6 +23,8 @@ public:
     // The pane by its class name through the main window's pane manager;
     // null without a main window or without the pane.
     virtual HxKinetorPane* getPane() const;
+    // The layer of the pane's current tab; null without a pane or a layer.
+    HxKinetorLayer* getActiveLayer() const;
 
 protected:
     // Registers the action for online help and appends " (accelerator)" to

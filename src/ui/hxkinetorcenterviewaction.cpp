@@ -1,7 +1,6 @@
 #include "ui/hxkinetorcenterviewaction.h"
 
 #include "layer/hxkinetorlayer.h"
-#include "ui/hxkinetorpane.h"
 
 HxKinetorCenterViewAction::HxKinetorCenterViewAction(QObject* parent)
     : HxKinetorActionBase(tr("Center View"),
@@ -15,9 +14,6 @@ HxKinetorCenterViewAction::~HxKinetorCenterViewAction() = default;
 
 void HxKinetorCenterViewAction::executeAction()
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane)
-        return;
-    if (HxKinetorLayer* layer = pane->getActiveLayer())
+    if (HxKinetorLayer* layer = getActiveLayer())
         layer->centerView();
 }

@@ -2,7 +2,6 @@
 
 #include "layer/hxkinetorlayer.h"
 #include "model/hxkinetorpose.h"
-#include "ui/hxkinetorpane.h"
 
 HxKinetorDeletePoseAction::HxKinetorDeletePoseAction(QObject* parent)
     : HxKinetorActionBase(tr("Delete Selected Pose"), tr("Delete the currently selected pose dot."), parent)
@@ -15,10 +14,7 @@ HxKinetorDeletePoseAction::~HxKinetorDeletePoseAction() = default;
 
 void HxKinetorDeletePoseAction::executeAction()
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane)
-        return;
-    HxKinetorLayer* layer = pane->getActiveLayer();
+    HxKinetorLayer* layer = getActiveLayer();
     if (!layer)
         return;
     if (HxKinetorPose* pose = layer->getActivePose())

@@ -1,7 +1,6 @@
 #include "ui/hxkinetorresetviewaction.h"
 
 #include "layer/hxkinetorlayer.h"
-#include "ui/hxkinetorpane.h"
 
 HxKinetorResetViewAction::HxKinetorResetViewAction(QObject* parent)
     : HxKinetorActionBase(tr("Reset View"), tr("Reset the view to its initial state."), parent)
@@ -14,9 +13,6 @@ HxKinetorResetViewAction::~HxKinetorResetViewAction() = default;
 
 void HxKinetorResetViewAction::executeAction()
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane)
-        return;
-    if (HxKinetorLayer* layer = pane->getActiveLayer())
+    if (HxKinetorLayer* layer = getActiveLayer())
         layer->resetView();
 }

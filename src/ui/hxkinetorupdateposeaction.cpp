@@ -2,7 +2,6 @@
 
 #include "layer/hxkinetorlayer.h"
 #include "model/hxkinetorpose.h"
-#include "ui/hxkinetorpane.h"
 
 HxKinetorUpdatePoseAction::HxKinetorUpdatePoseAction(QObject* parent)
     : HxKinetorActionBase(tr("Update Selected Pose"),
@@ -16,10 +15,7 @@ HxKinetorUpdatePoseAction::~HxKinetorUpdatePoseAction() = default;
 
 void HxKinetorUpdatePoseAction::executeAction()
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane)
-        return;
-    HxKinetorLayer* layer = pane->getActiveLayer();
+    HxKinetorLayer* layer = getActiveLayer();
     if (!layer)
         return;
     if (HxKinetorPose* pose = layer->getActivePose())

@@ -1,7 +1,6 @@
 #include "ui/hxkinetorzoomtofitaction.h"
 
 #include "layer/hxkinetorlayer.h"
-#include "ui/hxkinetorpane.h"
 
 HxKinetorZoomToFitAction::HxKinetorZoomToFitAction(QObject* parent)
     : HxKinetorActionBase(tr("Zoom to Fit"), tr("Zoom so that all pose dots are visible."), parent)
@@ -14,9 +13,6 @@ HxKinetorZoomToFitAction::~HxKinetorZoomToFitAction() = default;
 
 void HxKinetorZoomToFitAction::executeAction()
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane)
-        return;
-    if (HxKinetorLayer* layer = pane->getActiveLayer())
+    if (HxKinetorLayer* layer = getActiveLayer())
         layer->zoomToFit();
 }
