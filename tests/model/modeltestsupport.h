@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hxapptest.h"
+
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxmorph.h"
@@ -8,14 +10,10 @@
 #include "hxcore/hxskeleton.h"
 
 #include <QMetaMethod>
-#include <QMetaObject>
-#include <QStringList>
 
-// Small figures built for a case and handed to the current scene, which owns
-// them from then on, and a look at what scripts can call.
+// Small figures handed to the current scene, which owns them.
 
-// A figure with one bone per name, in that order, each the child of the one
-// before. The figure itself carries no extra properties.
+// A figure whose bones are chained in the order given.
 inline HxSkeleton* addFigure(const QString& name, const QStringList& boneNames)
 {
     auto* figure = new HxSkeleton(name);
@@ -31,33 +29,30 @@ inline HxSkeleton* addFigure(const QString& name, const QStringList& boneNames)
     return figure;
 }
 
-// A morph on the node's object, which is made when the node has none.
-inline HxMorph* addMorph(HxNode* node, const QString& name, const QString& label)
+// A morph's value channel on the node's object, made when the node has none.
+inline HxFloatProperty* addMorph(HxNode* node, const QString& name, const QString& label)
 {
     if (!node->getObject())
         node->setObject(new HxObject(node->objectName() + QStringLiteral("Object")));
     auto* morph = new HxMorph(name, label);
     node->getObject()->addItem(morph);
-    return morph;
+    return morph->getValueChannel();
 }
 
 inline HxFloatProperty* addOwnProperty(HxNode* node, const QString& name, const QString& label,
-                                       float value = 0.0f)
+                                       float value = 0)
 {
     auto* property = new HxFloatProperty(node, name, label, value);
     node->addProperty(property);
     return property;
 }
 
-// The signatures of the methods a class adds to its bases, in table order.
-inline QStringList ownMethodSignatures(const QMetaObject* meta)
+// The methods a class adds to its bases, in table order, joined by spaces; non-slots are marked.
+inline QString ownMethods(const QMetaObject* meta)
 {
     QStringList signatures;
-    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-        const QMetaMethod method = meta->method(i);
-        signatures.append(
-            QString::fromLatin1(method.methodSignature()) +
-            (method.methodType() == QMetaMethod::Slot ? QString() : QStringLiteral(" (not a slot)")));
-    }
-    return signatures;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        signatures << QString::fromLatin1(meta->method(i).methodSignature()) +
+                          (meta->method(i).methodType() == QMetaMethod::Slot ? "" : "!");
+    return signatures.join(' ');
 }
