@@ -1,18 +1,10 @@
-#include "hxapptest.h"
+#include "hxhosttest.h"
 
-#include <QFile>
-#include <QImage>
 #include <QProcess>
-#include <QTemporaryDir>
 
 namespace {
-struct HostRun
-{
-    int exitCode = -1;
-    QString errors;
-};
-
-HostRun runHost(const QStringList& arguments)
+// Runs hxhost offscreen with scratch settings; gives the exit code, or -1 for a crash or a hang.
+int runHost(const QStringList& arguments, QString* errors)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -21,68 +13,42 @@ HostRun runHost(const QStringList& arguments)
     environment.insert(QStringLiteral("HX_SETTINGS_PATH"), settings.filePath(QStringLiteral("settings.ini")));
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
-    HostRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        run.errors = QStringLiteral("hxhost did not finish");
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
+    const bool finished = process.waitForFinished(60000);
+    *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
-// Light pixels in the middle of the picture, where the viewport shows the
-// figure against its dark background.
+// Light pixels in the middle of the picture, where the viewport shows the figure on a dark background.
 int lightPixelsInTheMiddle(const QImage& picture)
 {
     int count = 0;
-    const QRect middle(picture.width() * 2 / 5, picture.height() / 5, picture.width() / 5,
-                       picture.height() * 3 / 5);
-    for (int y = middle.top(); y <= middle.bottom(); ++y)
-        for (int x = middle.left(); x <= middle.right(); ++x)
-            if (picture.pixelColor(x, y).lightness() > 150)
-                ++count;
+    for (int y = picture.height() / 5; y < picture.height() * 4 / 5; ++y)
+        for (int x = picture.width() * 2 / 5; x < picture.width() * 3 / 5; ++x)
+            count += picture.pixelColor(x, y).lightness() > 150;
     return count;
 }
 } // namespace
 
-TEST(HostExecutableTest, ScreenshotShowsTheSampleFigure)
+using HostExecutableTest = HxAppTest; // no window of its own
+
+TEST_F(HostExecutableTest, ScreenshotShowsTheSampleFigureAndABadFigureFailsWithTheReason)
 {
-    QTemporaryDir dir;
-    const QString withFigure = dir.filePath(QStringLiteral("with.png"));
-    HostRun run = runHost({QStringLiteral("--screenshot"), withFigure});
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    QString errors;
+    const QString withFigure = m_scratch.filePath(QStringLiteral("with.png"));
+    ASSERT_EQ(runHost({QStringLiteral("--screenshot"), withFigure}, &errors), 0) << errors.toStdString();
     const QImage picture(withFigure);
-    ASSERT_FALSE(picture.isNull());
     EXPECT_GE(picture.width(), 800);
+    // The same window with an empty figure: the sample figure must add plenty of bone pixels.
+    const QString empty =
+        writeFile(m_scratch, QStringLiteral("empty.json"), R"({"name": "Nobody", "bones": []})");
+    const QString withoutFigure = m_scratch.filePath(QStringLiteral("without.png"));
+    ASSERT_EQ(runHost({"--figure", empty, "--screenshot", withoutFigure}, &errors), 0)
+        << errors.toStdString();
+    EXPECT_GT(lightPixelsInTheMiddle(picture), lightPixelsInTheMiddle(QImage(withoutFigure)) + 500);
 
-    // An empty figure gives the same window without bones; the sample
-    // figure must add plenty of bone pixels to the viewport.
-    const QString empty = dir.filePath(QStringLiteral("empty.json"));
-    QFile file(empty);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(R"({"name": "Nobody", "bones": []})");
-    file.close();
-    const QString withoutFigure = dir.filePath(QStringLiteral("without.png"));
-    run = runHost({QStringLiteral("--figure"), empty, QStringLiteral("--screenshot"), withoutFigure});
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QImage blank(withoutFigure);
-    ASSERT_FALSE(blank.isNull());
-    EXPECT_GT(lightPixelsInTheMiddle(picture), lightPixelsInTheMiddle(blank) + 500);
-}
-
-TEST(HostExecutableTest, ABadFigureFailsTheScreenshotRunWithTheReason)
-{
-    QTemporaryDir dir;
-    const QString broken = dir.filePath(QStringLiteral("broken.json"));
-    QFile file(broken);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{ not json");
-    file.close();
-    const QString shot = dir.filePath(QStringLiteral("shot.png"));
-    const HostRun run = runHost({QStringLiteral("--figure"), broken, QStringLiteral("--screenshot"), shot});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.errors.contains(QStringLiteral("broken.json"))) << run.errors.toStdString();
-    EXPECT_TRUE(QImage(shot).width() > 0) << "the window is still rendered";
+    const QString broken = writeFile(m_scratch, QStringLiteral("broken.json"), "{ not json");
+    const QString shot = m_scratch.filePath(QStringLiteral("shot.png"));
+    EXPECT_EQ(runHost({"--figure", broken, "--screenshot", shot}, &errors), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("broken.json"))) << errors.toStdString();
+    EXPECT_GT(QImage(shot).width(), 0) << "the window is still rendered";
 }
