@@ -98,7 +98,7 @@ void HxOrbitCamera::frame(const HxVec3& boxMin, const HxVec3& boxMax)
     float halfAngle = 0.5f * kFieldOfViewDegrees * kDegToRad;
     if (aspect < 1.0f)
         halfAngle = std::atan(std::tan(halfAngle) * aspect);
-    // The bounding sphere is generous for figures, which are mostly
-    // upright and thin; a little closer still shows all of them.
-    setDistance(radius / std::sin(halfAngle) * 0.85f);
+    // The whole bounding sphere fits: a thin upright figure seen across a
+    // wide view would otherwise lose its head and feet.
+    setDistance(radius / std::sin(halfAngle));
 }
