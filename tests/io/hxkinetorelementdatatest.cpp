@@ -14,16 +14,7 @@ namespace {
 class HxKinetorElementDataTest : public HxAppTest
 {};
 
-TEST_F(HxKinetorElementDataTest, NewItemIsNamedForLookupAndPointsNowhere)
-{
-    HxKinetorElementData data;
-    EXPECT_EQ(data.objectName(), QStringLiteral("KinetorData"));
-    EXPECT_EQ(QString::fromLatin1(data.metaObject()->className()), QStringLiteral("HxKinetorElementData"));
-    EXPECT_EQ(data.getNode(), nullptr);
-    EXPECT_EQ(data.getNumLayers(), 0);
-}
-
-TEST_F(HxKinetorElementDataTest, AttachedToANodeItIsFoundByName)
+TEST_F(HxKinetorElementDataTest, IsFoundOnItsNodeByNameAndListsLiveLayersWithoutOwningThem)
 {
     auto* node = new HxNode(QStringLiteral("Prop"));
     hxScene->addNode(node);
@@ -31,27 +22,21 @@ TEST_F(HxKinetorElementDataTest, AttachedToANodeItIsFoundByName)
     data->setNode(node);
     node->addDataItem(data);
     EXPECT_EQ(node->findDataItem(QStringLiteral("KinetorData")), data);
-    EXPECT_EQ(data->getNode(), node);
     EXPECT_EQ(data->getElement(), node);
-}
 
-TEST_F(HxKinetorElementDataTest, DestroyingTheItemLeavesItsLayersAlive)
-{
+    // Layers made by the factory have no group to take their views.
     auto first = std::make_unique<HxKinetorLayer>();
     auto second = std::make_unique<HxKinetorLayer>();
-    // Layers made by the factory have no group to take their views.
     std::unique_ptr<QWidget> firstView(first->getView());
     std::unique_ptr<QWidget> secondView(second->getView());
     QPointer<HxKinetorLayer> watch = first.get();
-    {
-        auto data = std::make_unique<HxKinetorElementData>();
-        data->appendLayer(first.get());
-        data->appendLayer(nullptr);
-        data->appendLayer(second.get());
-        EXPECT_EQ(data->getLayers(), QList<HxKinetorLayer*>({first.get(), second.get()}));
-        second.reset();
-        EXPECT_EQ(data->getLayers(), QList<HxKinetorLayer*>({first.get()})) << "a deleted layer drops out";
-    }
+    data->appendLayer(first.get());
+    data->appendLayer(nullptr);
+    data->appendLayer(second.get());
+    EXPECT_EQ(data->getLayers(), QList<HxKinetorLayer*>({first.get(), second.get()}));
+    second.reset();
+    EXPECT_EQ(data->getLayers(), QList<HxKinetorLayer*>({first.get()})) << "a deleted layer drops out";
+    hxScene->removeNode(node);
     EXPECT_FALSE(watch.isNull());
 }
 

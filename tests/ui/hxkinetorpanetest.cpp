@@ -1,324 +1,140 @@
 #include "kinetoruitest.h"
 
 #include "io/hxkinetorelementdata.h"
-#include "layer/hxpointcontrol.h"
 
-#include "hxcore/hxactionmenu.h"
 #include "hxcore/hxnodemenu.h"
 #include "hxcore/hxscript.h"
 
-#include <QButtonGroup>
-#include <QGroupBox>
 #include <QPointer>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QStackedWidget>
 
 namespace {
 
 class HxKinetorPaneTest : public HxKinetorUiTest
 {
 protected:
-    void TearDown() override
-    {
-        m_ownPane.reset();
-        HxKinetorUiTest::TearDown();
-    }
-    HxKinetorPane* makePane()
-    {
-        m_ownPane = std::make_unique<HxKinetorPane>();
-        return m_ownPane.get();
-    }
-    std::unique_ptr<HxKinetorPane> m_ownPane;
+    HxKinetorLayerGroup* groupOf(HxNode* node) const { return m_pane->getLayerGroupByNode(node); }
+    void expectShows(HxNode* node) const { EXPECT_EQ(m_pane->getActiveLayerGroup(), groupOf(node)); }
 };
 
 TEST_F(HxKinetorPaneTest, BuiltOverASceneItShowsTheDefaultGroupAndGivesEveryNonBoneNodeAGroup)
 {
-    HxSkeleton* figure =
-        addFigure(QStringLiteral("Figure"), {QStringLiteral("hip"), QStringLiteral("chest")});
+    HxSkeleton* figure = addFigure();
     HxNode* prop = addNode(QStringLiteral("Prop"));
-    HxNode* hidden = addNode(QStringLiteral("Hidden"), true);
-    // A node that already carries its data keeps that item.
-    auto* existing = new HxKinetorElementData;
-    prop->addDataItem(existing);
+    HxNode* hidden = addNode(QStringLiteral("Hidden"));
+    hidden->setHidden(true);
 
-    HxKinetorPane* pane = makePane();
-    EXPECT_EQ(pane->objectName(), QStringLiteral("Kinetor"));
-    EXPECT_EQ(pane->getTitle(), QStringLiteral("Kinetor"));
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(nullptr));
-    EXPECT_EQ(pane->getLayerGroupByNode(nullptr)->objectName(), QStringLiteral("KinetorLayerGroup"));
-    EXPECT_EQ(pane->getNodeMenu()->getCurrent(), nullptr);
-    EXPECT_EQ(pane->getCurrentNode(), nullptr);
-    EXPECT_EQ(pane->getNumLayerGroups(), 4);
+    createWindowWithPane(false);
+    expectShows(nullptr);
+    EXPECT_EQ(m_pane->getNodeMenu()->getCurrent(), nullptr);
+    EXPECT_EQ(m_pane->getNumLayerGroups(), 4);
     for (HxNode* node : {static_cast<HxNode*>(figure), prop, hidden}) {
-        ASSERT_NE(pane->getLayerGroupByNode(node), nullptr) << qPrintable(node->objectName());
-        EXPECT_EQ(pane->getLayerGroupByNode(node)->getNode(), node);
-        EXPECT_NE(node->findDataItem(QStringLiteral("KinetorData")), nullptr);
+        ASSERT_NE(groupOf(node), nullptr) << qPrintable(node->objectName());
+        EXPECT_EQ(groupOf(node)->getNode(), node);
+        auto* data = qobject_cast<HxKinetorElementData*>(node->findDataItem(QStringLiteral("KinetorData")));
+        ASSERT_NE(data, nullptr);
+        EXPECT_EQ(data->getNode(), node);
     }
-    EXPECT_EQ(prop->findDataItem(QStringLiteral("KinetorData")), existing);
-    EXPECT_EQ(prop->dataItems().size(), 1);
-    auto* data = qobject_cast<HxKinetorElementData*>(figure->findDataItem(QStringLiteral("KinetorData")));
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(data->getNode(), figure);
     HxNode* bone = hxScene->findNode(QStringLiteral("hip"));
-    ASSERT_NE(bone, nullptr);
-    EXPECT_EQ(pane->getLayerGroupByNode(bone), nullptr);
-    EXPECT_EQ(bone->findDataItem(QStringLiteral("KinetorData")), nullptr);
+    EXPECT_EQ(groupOf(bone), nullptr);
+    EXPECT_TRUE(bone->dataItems().isEmpty());
+    m_pane->buildNodeList();
+    EXPECT_EQ(m_pane->getNodeMenu()->getNodeList(), QList<HxNode*>({figure, prop}))
+        << "no bones or hidden nodes";
 
-    // The node menu offers neither bones nor hidden nodes.
-    pane->buildNodeList();
-    EXPECT_EQ(pane->getNodeMenu()->getNodeList(), QList<HxNode*>({figure, prop}));
-    EXPECT_EQ(pane->getNodeMenu()->objectName(), QStringLiteral("KinetorNodeMenu"));
-    EXPECT_EQ(pane->getWidgetStack()->objectName(), QStringLiteral("KinetorLayerGroupWidgetStack"));
-    EXPECT_GE(pane->minimumWidth(), 235);
-    EXPECT_GE(pane->minimumHeight(), 335);
-}
-
-TEST_F(HxKinetorPaneTest, FollowsNodesAddedAndRemoved)
-{
-    HxKinetorPane* pane = makePane();
-    HxNode* first = addNode(QStringLiteral("First"));
-    EXPECT_EQ(pane->getCurrentNode(), first);
-    EXPECT_EQ(pane->getNodeMenu()->getCurrent(), first);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(first));
-
-    HxNode* second = addNode(QStringLiteral("Second"));
-    EXPECT_EQ(pane->getCurrentNode(), first);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(first));
-
-    QPointer<HxKinetorLayerGroup> secondGroup = pane->getLayerGroupByNode(second);
-    hxScene->removeNode(second);
-    EXPECT_TRUE(secondGroup.isNull());
-    EXPECT_EQ(pane->getCurrentNode(), first);
-
-    QPointer<HxKinetorLayerGroup> firstGroup = pane->getLayerGroupByNode(first);
-    QPointer<HxKinetorLayer> firstLayer = firstGroup->layerAt(0);
-    hxScene->removeNode(first);
-    EXPECT_TRUE(firstGroup.isNull());
-    EXPECT_TRUE(firstLayer.isNull());
-    EXPECT_EQ(pane->getCurrentNode(), nullptr);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(nullptr));
-    EXPECT_EQ(pane->getNumLayerGroups(), 1);
-
-    // With nothing current, the next node added becomes current.
-    HxNode* third = addNode(QStringLiteral("Third"));
-    EXPECT_EQ(pane->getCurrentNode(), third);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(third));
-
-    // A bone is never given a group, and a script passing null keeps the default.
-    pane->nodeRemoved(nullptr);
-    EXPECT_NE(pane->getLayerGroupByNode(nullptr), nullptr);
-}
-
-TEST_F(HxKinetorPaneTest, SelectionShowsTheFigureOfABoneAndNothingSelectedChangesNothing)
-{
-    HxSkeleton* figure = addFigure(QStringLiteral("Figure"), {QStringLiteral("hip")});
-    HxNode* prop = addNode(QStringLiteral("Prop"));
-    HxKinetorPane* pane = makePane();
-    pane->show();
-
-    hxScene->setPrimarySelection(hxScene->findNode(QStringLiteral("hip")));
-    EXPECT_EQ(pane->getCurrentNode(), figure);
-    EXPECT_EQ(pane->getNodeMenu()->getCurrent(), figure);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(figure));
-
-    hxScene->setPrimarySelection(nullptr);
-    EXPECT_EQ(pane->getCurrentNode(), figure);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(figure));
-
-    hxScene->setPrimarySelection(prop);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(prop));
-    EXPECT_EQ(pane->getActiveLayerView(), pane->getLayerGroupByNode(prop)->currentWidget());
-    EXPECT_EQ(pane->getActiveLayer(), pane->getLayerGroupByNode(prop)->currentLayer());
-
-    // A person's pick in the node menu switches as well.
-    emit pane->getNodeMenu()->selectionChanged(figure);
-    EXPECT_EQ(pane->getActiveLayerGroup(), pane->getLayerGroupByNode(figure));
-
-    pane->getLayerGroupByNode(figure)->deleteAllLayers();
-    EXPECT_EQ(pane->getActiveLayerView(), nullptr);
-    EXPECT_EQ(pane->getActiveLayer(), nullptr);
-    pane->clearLayer();
-    pane->clearLayerAnimation();
-    pane->deleteLayer();
-}
-
-TEST_F(HxKinetorPaneTest, ModesOptionsAndSceneClear)
-{
-    HxKinetorPane* pane = makePane();
-    EXPECT_EQ(pane->mode(), HxKinetorPane::EditMode);
-    pane->setMode(5);
-    EXPECT_EQ(pane->mode(), HxKinetorPane::EditMode);
-    pane->setMode(2);
-    EXPECT_EQ(pane->mode(), HxKinetorPane::RecordMode);
-    EXPECT_TRUE(pane->findChild<QRadioButton*>(QStringLiteral("KinetorRecordModeButton"))->isChecked());
-    pane->setMode(-1);
-    EXPECT_EQ(pane->mode(), HxKinetorPane::RecordMode);
-
-    // A click on a button reaches the mode as well.
-    pane->findChild<QRadioButton*>(QStringLiteral("KinetorPreviewModeButton"))->click();
-    EXPECT_EQ(pane->mode(), HxKinetorPane::PreviewMode);
-
-    QSignalSpy audio(pane, &HxKinetorPane::playAudioChanged);
-    QSignalSpy fill(pane, &HxKinetorPane::fillFramesChanged);
-    QSignalSpy extend(pane, &HxKinetorPane::extendFramesChanged);
-    EXPECT_TRUE(pane->playAudio());
-    pane->setPlayAudio(true);
-    pane->setFillFrames(false);
-    pane->setExtendFrames(true);
-    pane->setExtendFrames(false);
-    ASSERT_EQ(audio.count(), 1);
-    EXPECT_TRUE(audio.at(0).at(0).toBool());
-    ASSERT_EQ(fill.count(), 1);
-    EXPECT_FALSE(fill.at(0).at(0).toBool());
-    EXPECT_EQ(extend.count(), 2);
-    EXPECT_FALSE(pane->fillFrames());
-    EXPECT_FALSE(pane->extendFrames());
-
-    hxScene->clear();
-    EXPECT_EQ(pane->mode(), HxKinetorPane::EditMode);
-    EXPECT_TRUE(pane->playAudio());
-    EXPECT_FALSE(pane->fillFrames());
-    EXPECT_FALSE(pane->extendFrames());
-}
-
-TEST_F(HxKinetorPaneTest, ResizeKeepsAFivePixelMargin)
-{
-    HxKinetorPane* pane = makePane();
-    pane->show();
-    pane->resize(300, 400);
-    EXPECT_EQ(pane->getLayoutBox()->geometry(), QRect(5, 5, 290, 390));
-    pane->resize(400, 500);
-    EXPECT_EQ(pane->getLayoutBox()->geometry(), QRect(5, 5, 390, 490));
-}
-
-TEST_F(HxKinetorPaneTest, TimeReachesTheActiveLayerOnlyOutsideEditMode)
-{
-    HxNode* prop = addNode(QStringLiteral("Prop"));
-    HxKinetorPane* pane = makePane();
-    pane->primarySelectionChanged(prop);
-    pane->setFillFrames(false);
-    HxPointControl* cursor = pane->getActiveLayer()->getCursor();
-    cursor->setPosition(0.0f, 0.0f);
-    cursor->setKey(0);
-    cursor->setPosition(100.0f, 40.0f);
-    cursor->setKey(480);
-    cursor->setPosition(-1.0f, -1.0f);
-
-    hxScene->setTime(240);
-    EXPECT_FLOAT_EQ(cursor->x(), -1.0f);
-    pane->setMode(HxKinetorPane::PreviewMode);
-    hxScene->setTime(120);
-    EXPECT_FLOAT_EQ(cursor->x(), 25.0f);
-    EXPECT_FLOAT_EQ(cursor->y(), 10.0f);
-    pane->setMode(HxKinetorPane::RecordMode);
-    hxScene->setTime(360);
-    EXPECT_FLOAT_EQ(cursor->x(), 75.0f);
-}
-
-TEST_F(HxKinetorPaneTest, AddLayerByNodeAndTitle)
-{
-    HxNode* prop = addNode(QStringLiteral("Prop"));
-    auto* stray = new HxNode(QStringLiteral("Stray"));
-    std::unique_ptr<HxNode> strayOwner(stray);
-    HxKinetorPane* pane = makePane();
-
-    HxKinetorLayer* added = pane->addLayer(nullptr, QStringLiteral("A"));
+    HxKinetorLayer* added = m_pane->addLayer(nullptr, QStringLiteral("A"));
     ASSERT_NE(added, nullptr);
-    HxKinetorLayerGroup* defaults = pane->getLayerGroupByNode(nullptr);
-    EXPECT_EQ(defaults->count(), 2);
-    EXPECT_EQ(defaults->tabText(1), QStringLiteral("A"));
-    EXPECT_EQ(added->getNode(), nullptr);
-    EXPECT_EQ(added->getPane(), pane);
-
-    EXPECT_EQ(pane->addLayer(prop, QString()), nullptr);
-    EXPECT_EQ(pane->getLayerGroupByNode(prop)->count(), 1);
-    EXPECT_EQ(pane->addLayer(stray, QStringLiteral("B")), nullptr);
-    HxKinetorLayer* onProp = pane->addLayer(prop, QStringLiteral("B"));
-    ASSERT_NE(onProp, nullptr);
-    EXPECT_EQ(onProp->getNode(), prop);
-
-    pane->deleteAllLayers(stray);
-    pane->deleteAllLayers(prop);
-    EXPECT_EQ(pane->getLayerGroupByNode(prop)->count(), 0);
-    pane->deleteEmptyDefaultLayer(nullptr);
-    EXPECT_EQ(defaults->count(), 2) << "two tabs: not the untouched default";
+    EXPECT_EQ(groupOf(nullptr)->tabText(1), QStringLiteral("A"));
+    EXPECT_EQ(added->getPane(), m_pane);
+    HxNode stray(QStringLiteral("Stray"));
+    EXPECT_EQ(m_pane->addLayer(prop, QString()), nullptr);
+    EXPECT_EQ(m_pane->addLayer(&stray, QStringLiteral("B")), nullptr);
+    EXPECT_EQ(m_pane->addLayer(prop, QStringLiteral("B"))->getNode(), prop);
 }
 
-TEST_F(HxKinetorPaneTest, LayerDialogsAddAndRenameOnlyWhenConfirmedWithAName)
+TEST_F(HxKinetorPaneTest, FollowsNodesAddedAndRemovedAndTheSelection)
 {
-    HxKinetorPane* pane = makePane();
-    HxKinetorLayerGroup* group = pane->getActiveLayerGroup();
-    auto proposal = std::make_shared<QString>();
+    createWindowWithPane(false);
+    HxNode* first = addNode(QStringLiteral("First"));
+    HxNode* second = addNode(QStringLiteral("Second"));
+    EXPECT_EQ(m_pane->getCurrentNode(), first);
+    EXPECT_EQ(m_pane->getNodeMenu()->getCurrent(), first);
+    expectShows(first);
+    QPointer<HxKinetorLayer> firstLayer = groupOf(first)->layerAt(0);
+    hxScene->removeNode(first);
+    EXPECT_TRUE(firstLayer.isNull());
+    EXPECT_EQ(m_pane->getCurrentNode(), nullptr);
+    expectShows(nullptr);
 
-    answerInputDialogSoon(m_timers.get(), QStringLiteral("Walk"), true, proposal);
-    pane->addLayer();
-    EXPECT_EQ(*proposal, QStringLiteral("Layer 2"));
-    ASSERT_EQ(group->count(), 2);
-    EXPECT_EQ(group->tabText(1), QStringLiteral("Walk"));
-
-    answerInputDialogSoon(m_timers.get(), QStringLiteral("Ignored"), false);
-    pane->addLayer();
-    answerInputDialogSoon(m_timers.get(), QString(), true);
-    pane->addLayer();
-    EXPECT_EQ(group->count(), 2);
-
-    answerInputDialogSoon(m_timers.get(), QStringLiteral("Run"), true, proposal);
-    pane->renameLayer();
-    EXPECT_EQ(*proposal, QStringLiteral("Walk"));
-    EXPECT_EQ(group->tabText(1), QStringLiteral("Run"));
-    EXPECT_EQ(group->currentLayer()->getName(), QStringLiteral("Run"));
-    answerInputDialogSoon(m_timers.get(), QString(), true);
-    pane->renameLayer();
-    EXPECT_EQ(group->tabText(1), QStringLiteral("Run"));
-
-    pane->deleteLayer();
-    EXPECT_EQ(group->count(), 1);
+    HxSkeleton* figure = addFigure();
+    EXPECT_EQ(m_pane->getCurrentNode(), figure)
+        << "with nothing current, the next node added becomes current";
+    hxScene->setPrimarySelection(second);
+    expectShows(second);
+    EXPECT_EQ(m_pane->getActiveLayer(), groupOf(second)->currentLayer());
+    hxScene->setPrimarySelection(hxScene->findNode(QStringLiteral("hip")));
+    EXPECT_EQ(m_pane->getNodeMenu()->getCurrent(), figure);
+    expectShows(figure);
+    hxScene->setPrimarySelection(nullptr);
+    expectShows(figure);
+    emit m_pane->getNodeMenu()->selectionChanged(second);
+    expectShows(second);
 }
 
-TEST_F(HxKinetorPaneTest, StateScriptRestoresTheThreeOptions)
+TEST_F(HxKinetorPaneTest, ModesOptionsStateScriptSceneClearResizeAndTime)
 {
-    HxKinetorPane* pane = makePane();
-    const QString stars = QStringLiteral("/") + QString(69, QLatin1Char('*')) + QStringLiteral("/\n");
-    const auto expected = [&](const char* audio, const char* fill, const char* extend) {
-        return stars + QStringLiteral("// Kinetor Tab State:\n\n") +
-               QStringLiteral(
-                   "var o_kinetorPane = MainWindow.getPaneMgr().findPane( \"HxKinetorPane\" );\n") +
-               QStringLiteral("if( o_kinetorPane != undefined ) {\n") +
-               QStringLiteral("\to_kinetorPane.setPlayAudio( %1 )\n").arg(QLatin1String(audio)) +
-               QStringLiteral("\to_kinetorPane.setFillFrames( %1 )\n").arg(QLatin1String(fill)) +
-               QStringLiteral("\to_kinetorPane.setExtendFrames( %1 )\n").arg(QLatin1String(extend)) +
-               QStringLiteral("}\n\n");
-    };
+    createWindowWithPane(false);
+    m_pane->setMode(5);
+    EXPECT_EQ(m_pane->mode(), HxKinetorPane::EditMode);
+    m_pane->setMode(2);
+    EXPECT_EQ(m_pane->mode(), HxKinetorPane::RecordMode);
+    m_pane->findChild<QRadioButton*>(QStringLiteral("KinetorPreviewModeButton"))->click();
+    EXPECT_EQ(m_pane->mode(), HxKinetorPane::PreviewMode);
 
-    HxScript script;
-    emit hxApp->saveStateScript(script);
-    EXPECT_EQ(script.text(), expected("true", "true", "true"));
+    // Setters emit even when nothing changes.
+    QSignalSpy audio(m_pane, &HxKinetorPane::playAudioChanged);
+    QSignalSpy fill(m_pane, &HxKinetorPane::fillFramesChanged);
+    QSignalSpy extend(m_pane, &HxKinetorPane::extendFramesChanged);
+    m_pane->setPlayAudio(true);
+    m_pane->setFillFrames(false);
+    m_pane->setExtendFrames(false);
+    m_pane->setExtendFrames(false);
+    EXPECT_EQ(QList<qsizetype>({audio.count(), fill.count(), extend.count()}), QList<qsizetype>({1, 1, 2}));
+    EXPECT_EQ(fill.at(0).at(0), QVariant(false));
+    hxScene->clear();
+    EXPECT_EQ(m_pane->mode(), HxKinetorPane::EditMode);
+    EXPECT_TRUE(m_pane->playAudio());
+    EXPECT_FALSE(m_pane->fillFrames());
+    EXPECT_FALSE(m_pane->extendFrames());
 
-    pane->setFillFrames(false);
-    HxScript second;
-    pane->saveStateScript(second);
-    EXPECT_EQ(second.text(), expected("true", "false", "true"));
-    pane->setPlayAudio(false);
-    pane->setExtendFrames(false);
-    pane->saveStateScript(second);
-    EXPECT_EQ(second.text(), expected("true", "false", "true") + expected("false", "false", "false"));
-}
+    // The state script restores the three options.
+    const QString script =
+        QStringLiteral("/") + QString(69, QLatin1Char('*')) +
+        "/\n// Kinetor Tab State:\n\n"
+        "var o_kinetorPane = MainWindow.getPaneMgr().findPane( \"HxKinetorPane\" );\n"
+        "if( o_kinetorPane != undefined ) {\n\to_kinetorPane.setPlayAudio( %1 )\n"
+        "\to_kinetorPane.setFillFrames( %2 )\n\to_kinetorPane.setExtendFrames( %3 )\n}\n\n";
+    HxScript viaSignal;
+    emit hxApp->saveStateScript(viaSignal);
+    EXPECT_EQ(viaSignal.text(), script.arg("true", "false", "false"));
+    m_pane->setExtendFrames(true);
+    HxScript direct;
+    m_pane->saveStateScript(direct);
+    EXPECT_EQ(direct.text(), script.arg("true", "false", "true"));
 
-TEST_F(HxKinetorPaneTest, PaneMenuListsEveryActionInItsGroups)
-{
-    HxKinetorPane* pane = createWindowWithPane();
-    HxActionMenu menu(nullptr, actionMgr());
-    EXPECT_TRUE(pane->hasPaneMenu());
-    pane->buildPaneMenu(&menu);
-    QStringList entries;
-    for (QAction* entry : menu.actions())
-        entries.append(entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
-    EXPECT_EQ(entries,
-              kinetorActions({"PlayAudio", "FillFrames", "ExtendFrames", "-", "ZoomToFit", "CenterView",
-                              "ResetView", "-", "AddLayer", "DeleteLayer", "RenameLayer", "ClearLayer", "-",
-                              "ClearLayerAnimation", "-", "DeletePose", "UpdatePose"}));
-    EXPECT_EQ(m_window->getPaneMgr()->findPane(QStringLiteral("HxKinetorPane")), pane);
+    m_pane->primarySelectionChanged(addNode(QStringLiteral("Prop")));
+    HxPointControl* cursor = keyCursor(m_pane->getActiveLayer(), {100, 40});
+    hxScene->setTime(240);
+    EXPECT_FLOAT_EQ(cursor->x(), -1.0f) << "Edit mode forwards no time";
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    hxScene->setTime(120);
+    EXPECT_EQ(QPointF(cursor->x(), cursor->y()), QPointF(25, 10));
+
+    HxKinetorPane loose;
+    loose.show();
+    loose.resize(300, 400);
+    EXPECT_EQ(loose.getLayoutBox()->geometry(), QRect(5, 5, 290, 390));
 }
 
 } // namespace
