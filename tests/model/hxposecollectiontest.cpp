@@ -83,7 +83,11 @@ TEST_F(HxPoseCollectionTest, PruningKeepsOnlyValuesThatDifferBetweenTwoPoses)
         pruneConstantProperties(properties, list, 0);
         Properties later{a, b};
         pruneConstantProperties(later, list, 1);
-        EXPECT_EQ(properties, expected) << poses.size();
+        // Compared as vectors: Qt 6.4 hands memcmp a null pointer when two
+        // empty lists are compared, which the sanitizers report.
+        EXPECT_EQ(std::vector(properties.begin(), properties.end()),
+                  std::vector(expected.begin(), expected.end()))
+            << poses.size();
         EXPECT_TRUE(later.isEmpty()) << "no pose has a second record";
     }
 }
