@@ -40,10 +40,7 @@ HxFloatKey HxFloatKeyList::at(int index) const
 
 size_t HxFloatKeyList::chunkFor(HxTime time) const
 {
-    auto it = std::lower_bound(
-        m_chunks.begin(), m_chunks.end(), time,
-        [](const std::shared_ptr<Chunk>& chunk, HxTime t) { return chunk->back().time < t; });
-    return size_t(it - m_chunks.begin());
+    return size_t(std::lower_bound(m_lastTimes.begin(), m_lastTimes.end(), time) - m_lastTimes.begin());
 }
 
 HxFloatKeyList::Chunk& HxFloatKeyList::writable(size_t chunk)
@@ -88,8 +85,10 @@ void HxFloatKeyList::set(HxTime time, float value)
         if (m_chunks.empty() || m_chunks.back()->size() >= ChunkSize) {
             m_chunks.push_back(std::make_shared<Chunk>());
             m_chunks.back()->reserve(ChunkSize);
+            m_lastTimes.push_back(time);
         }
         writable(m_chunks.size() - 1).push_back({time, value});
+        m_lastTimes.back() = time;
         ++m_size;
         return;
     }
@@ -105,6 +104,7 @@ void HxFloatKeyList::set(HxTime time, float value)
         auto upper = std::make_shared<Chunk>(chunk.begin() + ChunkSize, chunk.end());
         chunk.resize(ChunkSize);
         m_chunks.insert(m_chunks.begin() + c + 1, std::move(upper));
+        m_lastTimes.insert(m_lastTimes.begin() + c, chunk.back().time);
     }
 }
 
@@ -122,6 +122,7 @@ bool HxFloatKeyList::erase(HxTime from, HxTime to)
         if (first == view.begin() && last == view.end()) {
             m_size -= int(view.size());
             m_chunks.erase(m_chunks.begin() + c);
+            m_lastTimes.erase(m_lastTimes.begin() + c);
             continue;
         }
         const auto firstIndex = first - view.begin();
@@ -129,6 +130,7 @@ bool HxFloatKeyList::erase(HxTime from, HxTime to)
         if (count > 0) {
             Chunk& chunk = writable(c);
             chunk.erase(chunk.begin() + firstIndex, chunk.begin() + firstIndex + count);
+            m_lastTimes[c] = chunk.back().time;
             m_size -= int(count);
         }
         ++c;
@@ -139,6 +141,7 @@ bool HxFloatKeyList::erase(HxTime from, HxTime to)
 void HxFloatKeyList::clear()
 {
     m_chunks.clear();
+    m_lastTimes.clear();
     m_size = 0;
 }
 

@@ -92,5 +92,8 @@ private:
     Chunk& writable(size_t chunk);
 
     std::vector<std::shared_ptr<Chunk>> m_chunks;
+    // The last key time of each chunk, side by side, so finding a chunk is
+    // a binary search over a few kilobytes instead of a chase through them.
+    std::vector<HxTime> m_lastTimes;
     int m_size = 0;
 };
