@@ -321,3 +321,27 @@ TEST_F(HxLayerTest, SampleFigureRecordingReproducesEachDotAndUndoesAsOneStep)
 }
 
 } // namespace
+
+namespace {
+class QuantumProbe : public HxKinetorClock
+{
+public:
+    using HxKinetorClock::report;
+};
+} // namespace
+
+// Ticks come faster than a millisecond apart; a clock that dropped what it
+// had not reported would make recorded time lag the wall clock and the sound.
+TEST(KinetorClockTest, ReportsWholeQuantaAndCarriesTheRest)
+{
+    QuantumProbe clock;
+    clock.start();
+    qint64 reported = 0;
+    for (qint64 total = 0; total <= 1000; total += 3) {
+        const qint64 due = clock.report(total);
+        EXPECT_EQ(due % HxKinetorClock::QuantumMs, 0);
+        EXPECT_EQ(due * 4800 % 1000, 0) << "a report is a whole number of scene ticks";
+        reported += due;
+        ASSERT_LT(total - reported, HxKinetorClock::QuantumMs);
+    }
+}

@@ -5,15 +5,24 @@
 #include "hxhostwindow.h"
 
 #include "hxcore/hxactionmgr.h"
+#include "hxcore/hxbone.h"
 #include "hxcore/hxclassfactory.h"
+#include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxpane.h"
 #include "hxcore/hxpanemgr.h"
 #include "hxcore/hxplugin.h"
+#include "hxcore/hxscene.h"
+#include "hxcore/hxskeleton.h"
+#include "hxcore/hxundostack.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMenuBar>
 #include <QMetaObject>
+#include <QRadioButton>
+#include <QTest>
+#include <QUndoStack>
 #include <memory>
 
 using HxModuleTest = HxAppTest;
@@ -98,4 +107,61 @@ TEST_F(HxModuleTest, TheHostDocksThePaneAndOffersItsMenu)
     EXPECT_EQ(names.count("-"), 4);
     // The option toggles started from the pane's values.
     EXPECT_TRUE(window.getActionMgr()->findAction("HxKinetorPlayAudioAction")->isChecked());
+}
+
+// A person's whole road through the docked pane, with nothing but clicks on
+// its widgets: two dots in Edit mode, a Preview press on the second dot puts
+// its pose on the figure, a Record drag keys the figure as one undo step.
+TEST_F(HxModuleTest, APersonPosesPreviewsAndRecordsThroughTheDockedPane)
+{
+    HxHostWindow window;
+    window.setErrorReporter(
+        [](const QString&, const QString& message) { ADD_FAILURE() << message.toStdString(); });
+    ASSERT_EQ(window.loadPlugins(QFileInfo(QStringLiteral(HXKINETOR_MODULE)).absolutePath()), 1);
+    ASSERT_TRUE(window.loadFigure(sourcePath("samples/figures/mannequin.json")));
+    window.resize(1400, 900);
+    window.show();
+    HxPane* pane = window.getPaneMgr()->findPane("HxKinetorPane");
+    ASSERT_NE(pane, nullptr);
+    window.getPaneMgr()->showPane(pane);
+    auto* figure = qobject_cast<HxSkeleton*>(hxScene->findNode("Mannequin"));
+    ASSERT_NE(figure, nullptr);
+    HxFloatProperty* bend = figure->findBone("leftForearm")->getXRotControl();
+
+    QWidget* view = nullptr;
+    for (QWidget* candidate : pane->findChildren<QWidget*>("KinetorLayerView"))
+        if (candidate->isVisible())
+            view = candidate;
+    ASSERT_NE(view, nullptr);
+    const QPoint rest(40, 60), bent(140, 60), beyond(190, 60);
+    QTest::mouseClick(view, Qt::LeftButton, {}, rest);
+    bend->setValue(60.0f);
+    QTest::mouseClick(view, Qt::LeftButton, {}, bent);
+    bend->setValue(0.0f);
+
+    pane->findChild<QRadioButton*>("KinetorPreviewModeButton")->click();
+    QTest::mousePress(view, Qt::LeftButton, {}, bent);
+    QTest::qWait(30);
+    EXPECT_NEAR(bend->getValue(), 60.0f, 1e-3f);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, bent);
+    EXPECT_EQ(hxScene->getTime(), 0) << "previewing holds the time";
+
+    pane->findChild<QRadioButton*>("KinetorRecordModeButton")->click();
+    // A press this soon after the last release would be a double click.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const int stepsBefore = hxUndoStack->undoStack()->count();
+    QTest::mousePress(view, Qt::LeftButton, {}, rest);
+    for (int x = rest.x(); x <= beyond.x(); x += 15) {
+        QTest::mouseMove(view, QPoint(x, rest.y()));
+        QTest::qWait(20);
+    }
+    QTest::mouseRelease(view, Qt::LeftButton, {}, beyond);
+    EXPECT_GT(hxScene->getTime(), 0);
+    ASSERT_GE(bend->getNumKeys(), 2);
+    // Past the second dot the blend extrapolates beyond its pose.
+    EXPECT_GT(bend->getKeys().back().value, 60.0f);
+    ASSERT_EQ(hxUndoStack->undoStack()->count(), stepsBefore + 1);
+    EXPECT_EQ(hxUndoStack->undoStack()->undoText(), "Kinetoring");
+    hxUndoStack->undo();
+    EXPECT_EQ(bend->getNumKeys(), 1) << "only the preview's key at the press time is left";
 }
