@@ -49,3 +49,22 @@ HxKinetorLayer* HxKinetorActionBase::getActiveLayer() const
     HxKinetorPane* pane = getPane();
     return pane ? pane->getActiveLayer() : nullptr;
 }
+
+bool HxKinetorActionBase::followPaneOption(PaneOption option, PaneOptionSetter changed)
+{
+    HxKinetorPane* pane = getPane();
+    if (!pane)
+        return false;
+    setOn((pane->*option)());
+    connect(pane, changed, this, &HxAction::setOn, Qt::UniqueConnection);
+    return true;
+}
+
+bool HxKinetorActionBase::setPaneOption(PaneOptionSetter setter, bool onOff)
+{
+    HxKinetorPane* pane = getPane();
+    if (!pane)
+        return false;
+    (pane->*setter)(onOff);
+    return true;
+}

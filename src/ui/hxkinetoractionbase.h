@@ -27,6 +27,15 @@ public:
     HxKinetorLayer* getActiveLayer() const;
 
 protected:
+    using PaneOption = bool (HxKinetorPane::*)() const;
+    using PaneOptionSetter = void (HxKinetorPane::*)(bool);
+    // The option toggles: the check mark starts from the pane's option and
+    // follows its change signal, since scripts and loaded scenes change the
+    // option behind the menu's back. False without a pane.
+    bool followPaneOption(PaneOption option, PaneOptionSetter changed);
+    // Sets the option on the pane; false without a pane.
+    bool setPaneOption(PaneOptionSetter setter, bool onOff);
+
     // Registers the action for online help and appends " (accelerator)" to
     // the tool tip it has now, when there is an accelerator.
     void updateToolTip();

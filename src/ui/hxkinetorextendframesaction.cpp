@@ -15,22 +15,13 @@ HxKinetorExtendFramesAction::~HxKinetorExtendFramesAction() = default;
 
 void HxKinetorExtendFramesAction::init()
 {
-    if (HxKinetorPane* pane = getPane()) {
-        setOn(pane->extendFrames());
-        // Scripts and loaded scenes change the option behind the menu's back.
-        connect(pane, &HxKinetorPane::extendFramesChanged, this, &HxAction::setOn, Qt::UniqueConnection);
-    } else {
+    if (!followPaneOption(&HxKinetorPane::extendFrames, &HxKinetorPane::extendFramesChanged))
         qWarning("No HxKinetorPane instance found in HxKinetorExtendFramesAction::init()");
-    }
     HxKinetorActionBase::init();
 }
 
 void HxKinetorExtendFramesAction::toggleAction(bool onOff)
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane) {
+    if (!setPaneOption(&HxKinetorPane::setExtendFrames, onOff))
         qWarning("No HxKinetorPane instance found in HxKinetorExtendFramesAction::toggleAction(bool)");
-        return;
-    }
-    pane->setExtendFrames(onOff);
 }

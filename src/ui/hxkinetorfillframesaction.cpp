@@ -17,22 +17,13 @@ HxKinetorFillFramesAction::~HxKinetorFillFramesAction() = default;
 
 void HxKinetorFillFramesAction::init()
 {
-    if (HxKinetorPane* pane = getPane()) {
-        setOn(pane->fillFrames());
-        // Scripts and loaded scenes change the option behind the menu's back.
-        connect(pane, &HxKinetorPane::fillFramesChanged, this, &HxAction::setOn, Qt::UniqueConnection);
-    } else {
+    if (!followPaneOption(&HxKinetorPane::fillFrames, &HxKinetorPane::fillFramesChanged))
         qWarning("No HxKinetorPane instance found in HxKinetorFillFramesAction::init()");
-    }
     HxKinetorActionBase::init();
 }
 
 void HxKinetorFillFramesAction::toggleAction(bool onOff)
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane) {
+    if (!setPaneOption(&HxKinetorPane::setFillFrames, onOff))
         qWarning("No HxKinetorPane instance found in HxKinetorFillFramesAction::toggleAction(bool)");
-        return;
-    }
-    pane->setFillFrames(onOff);
 }

@@ -17,22 +17,13 @@ HxKinetorPlayAudioAction::~HxKinetorPlayAudioAction() = default;
 
 void HxKinetorPlayAudioAction::init()
 {
-    if (HxKinetorPane* pane = getPane()) {
-        setOn(pane->playAudio());
-        // Scripts and loaded scenes change the option behind the menu's back.
-        connect(pane, &HxKinetorPane::playAudioChanged, this, &HxAction::setOn, Qt::UniqueConnection);
-    } else {
+    if (!followPaneOption(&HxKinetorPane::playAudio, &HxKinetorPane::playAudioChanged))
         qWarning("No HxKinetorPane instance found in HxKinetorPlayAudioAction::init()");
-    }
     HxKinetorActionBase::init();
 }
 
 void HxKinetorPlayAudioAction::toggleAction(bool onOff)
 {
-    HxKinetorPane* pane = getPane();
-    if (!pane) {
+    if (!setPaneOption(&HxKinetorPane::setPlayAudio, onOff))
         qWarning("No HxKinetorPane instance found in HxKinetorPlayAudioAction::toggleAction(bool)");
-        return;
-    }
-    pane->setPlayAudio(onOff);
 }
