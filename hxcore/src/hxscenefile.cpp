@@ -316,12 +316,12 @@ bool HxSceneFile::loadBytes(const QByteArray& data, const QString& sourceName)
             } catch (...) {
                 const QString what = describe(std::current_exception());
                 in.endSection();
+                failAt(section.start, QStringLiteral("a %1 threw %2 while reading section %3 of object %4")
+                                          .arg(QLatin1String(object->metaObject()->className()), what,
+                                               hex(section.id))
+                                          .arg(record.id));
                 discard();
-                return failAt(
-                    section.start,
-                    QStringLiteral("a %1 threw %2 while reading section %3 of object %4")
-                        .arg(QLatin1String(object->metaObject()->className()), what, hex(section.id))
-                        .arg(record.id));
+                return false;
             }
             in.endSection();
             if (in.failed()) {
@@ -341,10 +341,11 @@ bool HxSceneFile::loadBytes(const QByteArray& data, const QString& sourceName)
     }
     for (const HxInFile::PointerRef& ref : in.m_pointers) {
         if (ref.target != 0 && !byId.contains(ref.target) && !skipped.contains(ref.target)) {
+            failAt(ref.offset, QStringLiteral("a %1 points at object %2, which the file does not hold")
+                                   .arg(QLatin1String(ref.reader->metaObject()->className()))
+                                   .arg(ref.target));
             discard();
-            return failAt(ref.offset, QStringLiteral("a %1 points at object %2, which the file does not hold")
-                                          .arg(QLatin1String(ref.reader->metaObject()->className()))
-                                          .arg(ref.target));
+            return false;
         }
     }
     if (!sceneRecord) {
