@@ -316,10 +316,10 @@ bool HxSceneFile::loadBytes(const QByteArray& data, const QString& sourceName)
             } catch (...) {
                 const QString what = describe(std::current_exception());
                 in.endSection();
-                failAt(section.start, QStringLiteral("a %1 threw %2 while reading section %3 of object %4")
-                                          .arg(QLatin1String(object->metaObject()->className()), what,
-                                               hex(section.id))
-                                          .arg(record.id));
+                failAt(section.start,
+                       QStringLiteral("a %1 threw %2 while reading section %3 of object %4")
+                           .arg(QLatin1String(object->metaObject()->className()), what, hex(section.id))
+                           .arg(record.id));
                 discard();
                 return false;
             }

@@ -51,8 +51,8 @@ public:
             double four[4] = {1, 2, 3, 4};
             statuses = {file->readInt(untouchedInt), file->readDouble(untouchedDouble),
                         file->readString(untouchedText), file->readDoubles(four, 4), file->readPointer()};
-            untouched = untouchedInt == -5 && untouchedDouble == 2.5 && untouchedText == "keep" && four[0] == 1 &&
-                        four[3] == 4;
+            untouched = untouchedInt == -5 && untouchedDouble == 2.5 && untouchedText == "keep" &&
+                        four[0] == 1 && four[3] == 4;
         } else if (id == Throws) {
             throw QStringLiteral("Out of Memory");
         } else if (id == Dangling) {
@@ -298,21 +298,24 @@ TEST_F(HxSceneFileTest, BadFilesAreNamedWithTheirOffsetAndReason)
 
     QByteArray newer = good;
     qToLittleEndian<quint32>(HxSceneFile::FormatVersion + 1, newer.data() + 8);
-    EXPECT_EQ(errorFor(newer), "bad.hxs: byte 8: written in format version 2, newer than the version 1 this host "
-                               "reads");
+    EXPECT_EQ(errorFor(newer),
+              "bad.hxs: byte 8: written in format version 2, newer than the version 1 this host "
+              "reads");
     EXPECT_EQ(errorFor("PK\x03\x04 a zip file"),
               "bad.hxs: byte 0: not a scene file (it does not start with \"HXSCENE\")");
     EXPECT_TRUE(errorFor(good.left(good.size() - 32)).contains("the file ends before its end record"));
     EXPECT_TRUE(errorFor(good + "x").contains("1 bytes follow the end record"));
 
     probe->dangling = true;
-    EXPECT_TRUE(errorFor(HxSceneFile::toBytes()).contains("a ProbeData points at object 987654, which the file "
-                                                          "does not hold"));
+    EXPECT_TRUE(errorFor(HxSceneFile::toBytes())
+                    .contains("a ProbeData points at object 987654, which the file "
+                              "does not hold"));
     probe->dangling = false;
     probe->throwOnLoad = true;
     const QString thrown = errorFor(HxSceneFile::toBytes());
-    EXPECT_TRUE(thrown.contains(QRegularExpression("^bad\\.hxs: byte \\d+: a ProbeData threw \"Out of Memory\" "
-                                                   "while reading section 0x0012 of object \\d+$")))
+    EXPECT_TRUE(
+        thrown.contains(QRegularExpression("^bad\\.hxs: byte \\d+: a ProbeData threw \"Out of Memory\" "
+                                           "while reading section 0x0012 of object \\d+$")))
         << thrown.toStdString();
     EXPECT_EQ(hxScene->getNumNodes(), 4) << "none of it reached the open scene";
 }
@@ -337,7 +340,8 @@ TEST_F(HxSceneFileTest, LoadingClearsTheHistoryAndFailedSavesKeepTheOldFile)
     // A folder that cannot be made: its parent is a file.
     const QString blocked = QDir(path).filePath(QStringLiteral("inside.hxs"));
     EXPECT_FALSE(file.save(blocked));
-    EXPECT_TRUE(file.errorString().startsWith(blocked + ": cannot write the scene: ")) << file.errorString().toStdString();
+    EXPECT_TRUE(file.errorString().startsWith(blocked + ": cannot write the scene: "))
+        << file.errorString().toStdString();
 
     // A read-only folder holding an older save.
     const QString folder = m_scratch.filePath(QStringLiteral("locked"));
