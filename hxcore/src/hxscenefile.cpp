@@ -276,6 +276,11 @@ bool HxSceneFile::loadBytes(const QByteArray& data, const QString& sourceName)
 
     for (const Record& record : records) {
         HxClassFactory* factory = record.guid.isNull() ? nullptr : hxApp->findFactory(record.guid);
+        // Only storables: a file naming a pane's or an action's class must
+        // not get one made.
+        const QMetaObject* meta = factory ? factory->getMetaObject() : nullptr;
+        if (!meta || !meta->inherits(&HxBase::staticMetaObject))
+            factory = nullptr;
         QObject* created = nullptr;
         if (factory) {
             try {

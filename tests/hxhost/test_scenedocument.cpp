@@ -13,7 +13,6 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenu>
-#include <QProcess>
 #include <QUndoStack>
 
 namespace {
@@ -143,36 +142,6 @@ TEST_F(SceneDocumentTest, OpenRecentKeepsTheLastEightNewestFirst)
     m_figure = nullptr;
     EXPECT_EQ(m_window->document()->filePath(), path("take9.hxs"));
     EXPECT_EQ(m_questions, 1);
-}
-
-// Runs hxhost offscreen with scratch settings; gives the exit code, or -1 for a crash or a hang.
-int runHost(const QStringList& arguments, QString* errors)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QTemporaryDir settings;
-    environment.insert(QStringLiteral("HX_SETTINGS_PATH"), settings.filePath(QStringLiteral("settings.ini")));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
-    const bool finished = process.waitForFinished(60000);
-    *errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-using HostSceneArgumentTest = HxAppTest;
-
-TEST_F(HostSceneArgumentTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFailsWithTheReason)
-{
-    QString errors;
-    const QString shot = m_scratch.filePath(QStringLiteral("scene.png"));
-    EXPECT_EQ(runHost({sourcePath("samples/scenes/mannequin-layers.hxs"), "--screenshot", shot}, &errors), 0)
-        << errors.toStdString();
-    EXPECT_FALSE(errors.contains("skipped"))
-        << "every class of the sample is known: " << errors.toStdString();
-    const QString broken = writeFile(m_scratch, QStringLiteral("broken.hxs"), "HXSCENE\x1a");
-    EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
-    EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
 }
 
 } // namespace
