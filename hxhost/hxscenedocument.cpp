@@ -69,9 +69,17 @@ bool HxSceneDocument::open(const QString& path)
         report(tr("Open Scene"), file.errorString());
         return false;
     }
-    for (const QString& warning : file.warnings())
-        qWarning("%s", qPrintable(warning));
     m_path = QFileInfo(path).absoluteFilePath();
+    // What was skipped (a plug-in's classes when the plug-in is missing, say)
+    // would be gone after the next save: the person has to know.
+    const QStringList warnings = file.warnings();
+    if (!warnings.isEmpty()) {
+        QStringList shown = warnings.mid(0, 10);
+        if (warnings.size() > shown.size())
+            shown << tr("\u2026 and %n more", nullptr, int(warnings.size() - shown.size()));
+        report(tr("Open Scene"), tr("%1 was opened, but not all of it could be read:\n%2")
+                                     .arg(QFileInfo(path).fileName(), shown.join(QLatin1Char('\n'))));
+    }
     m_changed = false;
     addRecent(m_path);
     emit opened(file.audioFileName());
@@ -138,7 +146,8 @@ void HxSceneDocument::reset()
 QString HxSceneDocument::askOpenPath()
 {
     QSettings* settings = hxApp ? hxApp->getSettings() : nullptr;
-    const QString folder = settings ? settings->value(kFolderKey).toString() : QString();
+    const QString folder =
+        settings ? settings->value(kFolderKey, QDir::homePath()).toString() : QDir::homePath();
     const QString path =
         QFileDialog::getOpenFileName(m_window, tr("Open Scene"), folder, tr("Scenes (*.hxs);;All files (*)"));
     if (!path.isEmpty() && settings)
@@ -149,7 +158,8 @@ QString HxSceneDocument::askOpenPath()
 QString HxSceneDocument::askSavePath()
 {
     QSettings* settings = hxApp ? hxApp->getSettings() : nullptr;
-    const QString folder = settings ? settings->value(kFolderKey).toString() : QString();
+    const QString folder =
+        settings ? settings->value(kFolderKey, QDir::homePath()).toString() : QDir::homePath();
     const QString proposal = m_path.isEmpty() ? QDir(folder).filePath(tr("Untitled.hxs")) : m_path;
     const QString path = QFileDialog::getSaveFileName(m_window, tr("Save Scene As"), proposal,
                                                       tr("Scenes (*.hxs);;All files (*)"));

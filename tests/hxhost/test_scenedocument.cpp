@@ -4,6 +4,8 @@
 #include "hxscenedocument.h"
 
 #include "hxcore/hxbone.h"
+#include "hxcore/hxclassfactory.h"
+#include "hxcore/hxelementdata.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
@@ -16,6 +18,24 @@
 #include <QUndoStack>
 
 namespace {
+
+// Stands for a plug-in's data item.
+class PluginData : public HxElementData
+{
+    Q_OBJECT
+public:
+    PluginData() : HxElementData(nullptr, "PluginData") {}
+};
+
+class PluginDataFactory : public HxClassFactory
+{
+public:
+    PluginDataFactory()
+        : HxClassFactory(&PluginData::staticMetaObject,
+                         HxGUID::fromString(QStringLiteral("7E1D2C3B-4A59-4687-9A0B-1C2D3E4F5A6B")))
+    {}
+    QObject* create() override { return new PluginData; }
+};
 
 class SceneDocumentTest : public HxHostTest
 {
@@ -85,6 +105,19 @@ TEST_F(SceneDocumentTest, OpeningReplacesTheSceneClearsTheHistoryAndABadFileChan
     EXPECT_EQ(m_window->document()->filePath(), path("saved.hxs"));
 }
 
+TEST_F(SceneDocumentTest, WhatASceneHoldsOfAMissingPlugInIsReportedOnOpening)
+{
+    PluginDataFactory factory;
+    hxApp->registerFactory(&factory);
+    m_figure->addDataItem(new PluginData);
+    ASSERT_TRUE(m_window->document()->saveAs(path("plugin.hxs")));
+    hxApp->unregisterFactory(&factory);
+    ASSERT_TRUE(open(path("plugin.hxs")));
+    ASSERT_EQ(m_errors.size(), 1);
+    EXPECT_TRUE(m_errors.at(0).startsWith("plugin.hxs was opened, but not all of it could be read:"));
+    EXPECT_TRUE(m_errors.at(0).contains("unknown class 7E1D2C3B")) << m_errors.at(0).toStdString();
+}
+
 TEST_F(SceneDocumentTest, NewAndQuitAskBeforeLosingChangesAndSaveDiscardOrCancel)
 {
     m_window->confirmNewScene();
@@ -145,3 +178,5 @@ TEST_F(SceneDocumentTest, OpenRecentKeepsTheLastEightNewestFirst)
 }
 
 } // namespace
+
+#include "test_scenedocument.moc"
