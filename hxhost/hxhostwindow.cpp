@@ -133,15 +133,28 @@ void HxHostWindow::createActions()
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr;
-    if (stack) {
-        m_undo = stack->createUndoAction(this, tr("&Undo"));
-        m_redo = stack->createRedoAction(this, tr("&Redo"));
-    } else {
-        m_undo = new QAction(tr("&Undo"), this);
-        m_redo = new QAction(tr("&Redo"), this);
-        m_undo->setEnabled(false);
-        m_redo->setEnabled(false);
+    // Undo and Redo go through the host's stack, never straight to the Qt
+    // one, so that they wait for a change in progress.
+    m_undo = new QAction(tr("&Undo"), this);
+    m_redo = new QAction(tr("&Redo"), this);
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
+    if (QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr) {
+        const auto follow = [this](QAction* action, const QString& prefix, const QString& step) {
+            action->setText(step.isEmpty() ? prefix : tr("%1 %2").arg(prefix, step));
+        };
+        connect(stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::undoTextChanged, m_undo,
+                [this, follow](const QString& step) { follow(m_undo, tr("&Undo"), step); });
+        connect(stack, &QUndoStack::redoTextChanged, m_redo,
+                [this, follow](const QString& step) { follow(m_redo, tr("&Redo"), step); });
+        connect(m_undo, &QAction::triggered, hxUndoStack, &HxUndoStack::undo);
+        connect(m_redo, &QAction::triggered, hxUndoStack, &HxUndoStack::redo);
+        connect(hxUndoStack, &HxUndoStack::refused, this,
+                [this](const QString& message) { statusBar()->showMessage(message, 4000); });
+        m_undo->setEnabled(stack->canUndo());
+        m_redo->setEnabled(stack->canRedo());
     }
     m_undo->setObjectName(QStringLiteral("undoAction"));
     m_redo->setObjectName(QStringLiteral("redoAction"));
@@ -265,6 +278,9 @@ void HxHostWindow::newScene()
     m_timelinePane->playback()->stop();
     if (!hxScene)
         return;
+    // Whatever is in progress ends before the scene it works on goes.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     hxScene->clear();
     hxScene->setAudio(nullptr);
     hxScene->setTime(0);
@@ -430,6 +446,9 @@ void HxHostWindow::updateTitle()
 void HxHostWindow::closeEvent(QCloseEvent* event)
 {
     m_timelinePane->playback()->stop();
+    // A drag or a burst of fills still open ends here, kept as its step.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     saveWindowSettings();
     event->accept();
 }

@@ -1,6 +1,7 @@
 #include "hxhosttest.h"
 
 #include "hxhostwindow.h"
+#include "hxmediaaudioclip.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -20,6 +21,7 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 #include <QtEndian>
+#include <cmath>
 
 namespace {
 // A WAV file of 8 kHz mono 16-bit PCM.
@@ -124,6 +126,14 @@ TEST_F(HostWindowTest, AudioLoadsFromWavAndBadSoundsPluginsAndPathsAreReported)
     ASSERT_NE(clip, nullptr);
     EXPECT_EQ(clip->getRate(), 8000);
     EXPECT_EQ(clip->getEndTime(), 4800 * 3 / 2) << "12000 frames at 8 kHz last 1.5 s";
+    auto* media = dynamic_cast<HxMediaAudioClip*>(clip);
+    ASSERT_NE(media, nullptr);
+    media->setRate(0.5);
+    EXPECT_EQ(media->playbackRate(), 0.5);
+    for (double bad : {0.0, -1.0, std::nan("")})
+        media->setRate(bad);
+    EXPECT_EQ(media->playbackRate(), 0.5) << "a speed that would stall or reverse the sound is ignored";
+    media->setRate(1.0);
 
     QByteArray compressed = wav(100);
     compressed[20] = 2; // a compressed format

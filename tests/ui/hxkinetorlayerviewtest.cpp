@@ -4,6 +4,7 @@
 
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxstyle.h"
+#include "hxcore/hxundostack.h"
 #include "hxcore/hxviewportmgr.h"
 
 #include <QPointer>
@@ -213,6 +214,10 @@ TEST_F(HxKinetorLayerViewTest, ContextMenusFollowTheModeAndADismissedPoseMenuRes
     QPointer<HxKinetorLayerView> doomed = canvas = m_pane->getActiveLayerView();
     menuAt({20, 20}, 5);
     EXPECT_EQ(m_pane->getActiveLayerGroup()->count(), 1);
+    ASSERT_TRUE(hxUndoStack->undo());
+    EXPECT_EQ(m_pane->getActiveLayerView(), doomed) << "the very layer comes back";
+    ASSERT_TRUE(hxUndoStack->redo());
+    hxUndoStack->clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(doomed.isNull());
 }
