@@ -261,6 +261,23 @@ TEST_F(HxKinetorLayerViewTest, CtrlDragAndTheWheelZoomAboutTheCentreAndAMiddleDr
     EXPECT_NEAR(m_view->getZoom(), 0.8827f, 1e-4f);
     EXPECT_EQ(pixelOf(centre), QPoint(100, 50));
 
+    // However far the wheel turns, the zoom stays finite and comes back.
+    QWheelEvent toward(QPointF(100, 50), m_view->mapToGlobal(QPointF(100, 50)), QPoint(), QPoint(0, -120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    for (int notch = 0; notch < 1000; ++notch)
+        QApplication::sendEvent(m_view.get(), &toward);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MaxZoom);
+    QApplication::sendEvent(m_view.get(), &away);
+    EXPECT_LT(m_view->getZoom(), HxKinetorLayerView::MaxZoom) << "wheeling out recovers at once";
+    for (int notch = 0; notch < 1000; ++notch)
+        QApplication::sendEvent(m_view.get(), &away);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MinZoom);
+    EXPECT_TRUE(std::isfinite(m_view->getOriginX()) && std::isfinite(m_view->getOriginY()));
+    m_view->setZoom(std::numeric_limits<float>::infinity(), 0, 0);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MaxZoom);
+    m_view->setViewState(std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f);
+    EXPECT_EQ(m_view->getZoom(), 1.0f) << "a stored zoom that is no number starts over at 1";
+
     m_view->resetView();
     mouse(Qt::MiddleButton, {100, 50}, {110, 70});
     EXPECT_EQ(viewState(), QList<float>({1.0f, -10.0f, -20.0f}));
