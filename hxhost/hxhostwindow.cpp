@@ -83,10 +83,15 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     }
     updateTitle();
     resize(1360, 860);
+    // In the application a person uses, no change escapes the history.
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(true);
 }
 
 HxHostWindow::~HxHostWindow()
 {
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(false);
     if (m_timelinePane)
         m_timelinePane->playback()->stop();
 }
@@ -238,7 +243,13 @@ bool HxHostWindow::loadFigure(const QString& path)
     if (!hxScene)
         return false;
     QString error;
+    // What the file sets is where the figure starts, not an edit to undo.
+    const bool gather = hxUndoStack && hxUndoStack->gathersLooseChanges();
+    if (gather)
+        hxUndoStack->setGatherLooseChanges(false);
     std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
+    if (gather)
+        hxUndoStack->setGatherLooseChanges(true);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
         return false;

@@ -3,6 +3,7 @@
 #include "hxcore/hxundoitem.h"
 #include "hxcore/hxundostackhold.h"
 
+#include <QTimer>
 #include <QUndoCommand>
 #include <QUndoStack>
 
@@ -64,20 +65,41 @@ HxUndoStack::HxUndoStack(QObject* parent) : QObject(parent), m_stack(new QUndoSt
 
 HxUndoStack::~HxUndoStack()
 {
+    // Kept, not reverted: the objects they touched may be going too.
+    closeLooseChanges();
     if (hxUndoStack == this)
         hxUndoStack = nullptr;
 }
 
 bool HxUndoStack::canPushItems() const
 {
-    return !m_holds.empty() && !s_replaying;
+    return (!m_holds.empty() || m_gather) && !s_replaying;
 }
 
 void HxUndoStack::push(HxUndoItem* item)
 {
     std::unique_ptr<HxUndoItem> owned(item);
-    if (canPushItems())
-        m_pending.push_back(std::move(owned));
+    if (!canPushItems())
+        return;
+    if (m_holds.empty()) {
+        m_loose = std::make_unique<HxUndoStackHold>(this);
+        m_loose->setCloser([this] { closeLooseChanges(); }, false);
+        QTimer::singleShot(0, this, &HxUndoStack::closeLooseChanges);
+    }
+    m_pending.push_back(std::move(owned));
+}
+
+void HxUndoStack::setGatherLooseChanges(bool on)
+{
+    if (!on)
+        closeLooseChanges();
+    m_gather = on;
+}
+
+void HxUndoStack::closeLooseChanges()
+{
+    if (std::unique_ptr<HxUndoStackHold> hold = std::move(m_loose))
+        hold->accept(tr("Change"));
 }
 
 bool HxUndoStack::readyForHistory()

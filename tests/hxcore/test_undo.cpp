@@ -300,3 +300,30 @@ TEST_F(HxUndo, ValuesComeBackBitForBitAndActionsAreNamedSteps)
     idle.trigger();
     EXPECT_EQ(qStack()->count(), 1) << "an action that changes nothing leaves no step";
 }
+
+TEST_F(HxUndo, LooseChangesAreGatheredIntoOneStepWhenTheHostAsks)
+{
+    m_a->setValue(5.0f);
+    EXPECT_EQ(hxUndoStack->holdDepth(), 0) << "off by default: a loose change is not undoable";
+    hxUndoStack->setGatherLooseChanges(true);
+    const auto before = snapshot();
+    m_a->setValue(6.0f);
+    m_c->setValue(7.0f);
+    QCoreApplication::processEvents(); // back in the event loop: the step closes
+    ASSERT_EQ(qStack()->count(), 1);
+    EXPECT_EQ(qStack()->undoText(), QString("Change"));
+    m_b->setValue(0, -1.0f);
+    {
+        HxUndoStackHold named; // a hold does not swallow the loose change before it
+        m_c->setValue(8.0f);
+        named.accept("Named");
+    }
+    EXPECT_EQ(qStack()->count(), 3);
+    m_a->setValue(9.0f);
+    ASSERT_TRUE(hxUndoStack->undo()) << "Undo closes the loose step first, then undoes it";
+    EXPECT_EQ(m_a->getStaticValue(), 6.0f);
+    while (qStack()->canUndo())
+        hxUndoStack->undo();
+    EXPECT_EQ(snapshot(), before);
+    hxUndoStack->setGatherLooseChanges(false);
+}

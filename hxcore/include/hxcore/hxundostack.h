@@ -51,6 +51,15 @@ public:
     // Ends what is in progress first, then forgets every step.
     void clear();
 
+    // Changes made while no hold is open. Off (the default: headless tools
+    // and tests), they are not undoable. On (the host application), they are
+    // gathered into one step "Change" that closes when control is back in
+    // the event loop, before Undo or Redo, or when a hold opens: a change
+    // from a script or a plug-in never escapes the history, where a later
+    // undo of an earlier step would silently overwrite it.
+    void setGatherLooseChanges(bool on);
+    bool gathersLooseChanges() const { return m_gather; }
+
     // Nesting depth of open holds; 0 when none is open.
     int holdDepth() const { return int(m_holds.size()); }
 
@@ -65,11 +74,14 @@ private:
     void cancelHold(HxUndoStackHold* hold, size_t start);
     void forgetHold(HxUndoStackHold* hold);
     bool closeHolds(bool live);
+    void closeLooseChanges();
 
     QUndoStack* m_stack;
     // Open holds, outermost first.
     std::vector<HxUndoStackHold*> m_holds;
     std::vector<std::unique_ptr<HxUndoItem>> m_pending;
+    bool m_gather = false;
+    std::unique_ptr<HxUndoStackHold> m_loose;
 };
 
 extern HXCORE_EXPORT HxUndoStack* hxUndoStack;
