@@ -243,13 +243,10 @@ bool HxHostWindow::loadFigure(const QString& path)
     if (!hxScene)
         return false;
     QString error;
-    // What the file sets is where the figure starts, not an edit to undo.
-    const bool gather = hxUndoStack && hxUndoStack->gathersLooseChanges();
-    if (gather)
-        hxUndoStack->setGatherLooseChanges(false);
+    // What the file sets, and what plug-ins set up for a new node, is where
+    // the figure starts, not an edit to undo: adding a figure is no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
-    if (gather)
-        hxUndoStack->setGatherLooseChanges(true);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
         return false;
@@ -347,6 +344,8 @@ void HxHostWindow::about()
 
 int HxHostWindow::loadPlugins(const QString& folder)
 {
+    // A plug-in setting up its panes makes no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     const int before = int(m_plugins.errors().size());
     const int modulesBefore = m_plugins.count();
     const int loaded = m_plugins.loadFolder(folder);

@@ -96,6 +96,19 @@ void HxUndoStack::setGatherLooseChanges(bool on)
     m_gather = on;
 }
 
+HxUndoStack::PauseGathering::PauseGathering(HxUndoStack* stack)
+    : m_stack(stack), m_was(stack && stack->gathersLooseChanges())
+{
+    if (m_was)
+        m_stack->setGatherLooseChanges(false);
+}
+
+HxUndoStack::PauseGathering::~PauseGathering()
+{
+    if (m_was)
+        m_stack->setGatherLooseChanges(true);
+}
+
 void HxUndoStack::closeLooseChanges()
 {
     if (std::unique_ptr<HxUndoStackHold> hold = std::move(m_loose))

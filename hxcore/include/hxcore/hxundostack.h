@@ -59,6 +59,20 @@ public:
     // undo of an earlier step would silently overwrite it.
     void setGatherLooseChanges(bool on);
     bool gathersLooseChanges() const { return m_gather; }
+    // Setting up (a figure or plug-in being loaded) is no edit: while one of
+    // these lives, loose changes are not gathered.
+    class PauseGathering
+    {
+    public:
+        explicit PauseGathering(HxUndoStack* stack);
+        ~PauseGathering();
+        PauseGathering(const PauseGathering&) = delete;
+        PauseGathering& operator=(const PauseGathering&) = delete;
+
+    private:
+        HxUndoStack* m_stack;
+        bool m_was;
+    };
 
     // Nesting depth of open holds; 0 when none is open.
     int holdDepth() const { return int(m_holds.size()); }
