@@ -376,6 +376,10 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
     if (isEditMode())
         return;
 
+    // Only a drag that started is committed and ends its manipulation: a
+    // release after a press that started nothing (one dot) must neither
+    // commit a pending burst of fills under the drag's caption nor end a
+    // manipulation that someone else started.
     layer->getRecordTimer()->stop();
     layer->endLiveBlend();
     if (hxScene) {
