@@ -10,6 +10,7 @@ class HxHistoryPane;
 class HxPane;
 class HxPlugin;
 class HxParametersPane;
+class HxScriptRunner;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -42,6 +43,10 @@ public:
     bool saveScreenshot(const QString& path, QString* error = nullptr);
     // Opens the modules of the plug-in folder; problems go to the reporter.
     int loadPlugins(const QString& folder);
+    // Runs a script file as one undo step; a script error goes to the
+    // reporter with its file and line.
+    bool runScript(const QString& path);
+    HxScriptRunner* scriptRunner() const { return m_scriptRunner; }
 
     // Where the sample figure is: beside the executable's tree when
     // installed next to it, else in the source tree. Empty when not found.
@@ -60,6 +65,7 @@ public slots:
     void newScene();
     void chooseFigure();
     void chooseAudio();
+    void chooseScript();
     void about();
 
 protected:
@@ -86,4 +92,5 @@ private:
     QMenu* m_helpMenu = nullptr;
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
+    HxScriptRunner* m_scriptRunner = nullptr;
 };

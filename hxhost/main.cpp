@@ -1,12 +1,15 @@
 #include "hxhostwindow.h"
+#include "hxscriptrunner.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxscriptengine.h"
 #include "hxcore/hxstyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -33,19 +36,24 @@ int main(int argc, char** argv)
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
+        QStringLiteral("FILE"));
     parser.addOption(selectOption);
+    parser.addOption(scriptOption);
     parser.process(application);
 
     const bool batch = parser.isSet(screenshotOption);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
-    if (batch)
+    if (batch) {
         // Nobody is there to close a message box.
         window.setErrorReporter([&err](const QString& title, const QString& message) {
             err << title << ": " << message << Qt::endl;
         });
-    else
+        window.scriptRunner()->engine()->setInteractive(false);
+    } else
         window.restoreWindowSettings();
 
     window.loadPlugins(HxPluginLoader::defaultFolder());
@@ -68,6 +76,9 @@ int main(int argc, char** argv)
             err << "hxhost: no node named " << parser.value(selectOption) << Qt::endl;
     }
 
+    if (parser.isSet(scriptOption) && batch)
+        ok = window.runScript(parser.value(scriptOption)) && ok;
+
     if (batch) {
         QString error;
         if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {
@@ -77,5 +88,10 @@ int main(int argc, char** argv)
         return ok ? 0 : 1;
     }
     window.show();
+    if (parser.isSet(scriptOption)) {
+        // Once the window is up, so that the script's dialogs have a parent on screen.
+        const QString script = parser.value(scriptOption);
+        QTimer::singleShot(0, &window, [&window, script] { window.runScript(script); });
+    }
     return application.exec();
 }

@@ -22,11 +22,8 @@ public:
     ~HxKinetorModule();
 
     HxPlugin* plugin() { return &m_plugin; }
-    // The preset filter's list of layer names picked by the person.
-    QList<QString>& presetLayerNames() { return m_presetLayerNames; }
 
 private:
-    QList<QString> m_presetLayerNames;
     HxPlugin m_plugin;
     std::vector<std::unique_ptr<HxClassFactory>> m_factories;
 };
