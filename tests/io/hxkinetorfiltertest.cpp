@@ -12,6 +12,8 @@
 #include "hxcore/hxmainwindow.h"
 #include "hxcore/hxpanemgr.h"
 #include "hxcore/hxscript.h"
+#include "hxcore/hxscriptengine.h"
+#include "hxcore/hxscriptmessagebox.h"
 
 #include <QFile>
 #include <QRadioButton>
@@ -231,4 +233,26 @@ TEST_F(HxKinetorFilterTest, MissingSelectionPaneOrGroupWritesNothingAndSaysWhy)
     EXPECT_EQ(filter.writeToFile(m_scratch.filePath("missing/folder/p.js"), 0, {}),
               unsigned(HxScript::OpenFailed));
     EXPECT_FALSE(filter.errorString().isEmpty());
+}
+
+// A preset run where the pane is missing says so and stops before touching
+// anything.
+TEST_F(HxKinetorFilterTest, APresetRunWithoutThePaneIsRefused)
+{
+    chooseLayers({}, false);
+    HxKinetorFilter filter;
+    const QString preset = m_scratch.filePath("nopane.js");
+    ASSERT_EQ(filter.writeToFile(preset, HxScript::WithHeader, {}), 0u);
+    EXPECT_TRUE(readText(preset).startsWith("// Kinetor Preset\n"));
+    delete m_pane;
+    m_pane = nullptr;
+    const float x = m_figure->getXPosControl()->getValue();
+
+    HxScriptEngine engine;
+    engine.setInteractive(false);
+    EXPECT_TRUE(engine.runFile(preset)) << engine.lastError().toStdString();
+    EXPECT_EQ(engine.getMessageBox()->lastText(), "Cannot find Kinetor Pane. Loading will be aborted.");
+    EXPECT_EQ(engine.getMessageBox()->lastCaption(), "Selection Error");
+    EXPECT_EQ(engine.getMessageBox()->getNumMessages(), 1);
+    EXPECT_EQ(m_figure->getXPosControl()->getValue(), x);
 }
