@@ -73,7 +73,7 @@ public:
             HxKinetorFilter::selectedLayers().append(HxKinetorFilter::layerKey(name, l));
             for (int d = 0; d < kDots; ++d) {
                 for (HxFloatProperty* property : std::as_const(varied))
-                    property->setValue(float(random.bounded(-60.0, 60.0)));
+                    property->setValue(float(random.generateDouble() * 120.0 - 60.0));
                 layer->addPose(random.bounded(400), random.bounded(300));
             }
         }

@@ -59,9 +59,10 @@ TEST_F(HostExecutableTest, ScriptRunsAfterTheFigureIsLoadedAndErrorsNameFileAndL
 {
     QString errors;
     const QString shot = m_scratch.filePath(QStringLiteral("shot.png"));
-    const QString good = writeFile(m_scratch, QStringLiteral("good.js"),
-                                   "console.log( 'selected ' + Scene.getPrimarySelection().objectName + ' of ' +\n"
-                                   "    Scene.getPrimarySelection().getSkeleton().objectName );");
+    const QString good =
+        writeFile(m_scratch, QStringLiteral("good.js"),
+                  "console.log( 'selected ' + Scene.getPrimarySelection().objectName + ' of ' +\n"
+                  "    Scene.getPrimarySelection().getSkeleton().objectName );");
     ASSERT_EQ(runHost({"--select", "leftForearm", "--script", good, "--screenshot", shot}, &errors), 0)
         << errors.toStdString();
     EXPECT_TRUE(errors.contains(QStringLiteral("selected leftForearm of Mannequin"))) << errors.toStdString();

@@ -12,6 +12,7 @@
 #include "hxhostwindow.h"
 #include "hxscriptrunner.h"
 
+#include "hxcore/hxactionmgr.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxelement.h"
 #include "hxcore/hxfloatproperty.h"
@@ -33,6 +34,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -310,6 +312,27 @@ TEST_F(HxPresetTest, TheExportDialogWritesOnlyTheCheckedLayers)
     freshScene();
     ASSERT_TRUE(m_window->runScript(preset));
     EXPECT_EQ(namesOf(layers()), QStringList({"Idle"}));
+}
+
+// File > Export offers the filter through its own action, whose tool tip
+// shows its accelerator; with nothing selected the action only says why.
+TEST_F(HxPresetTest, TheFilterActionIsInFileExportAndRunsTheFiltersExport)
+{
+    QMenu* exportMenu = m_window->findChild<QMenu*>("exportMenu");
+    ASSERT_NE(exportMenu, nullptr);
+    emit exportMenu->aboutToShow();
+    ASSERT_EQ(exportMenu->actions().size(), 1);
+    QAction* entry = exportMenu->actions().first();
+    EXPECT_EQ(entry, m_window->getActionMgr()->findAction("HxKinetorFilterAction"));
+    EXPECT_EQ(entry->text(), QString::fromUtf8("Kinetor Preset\u2026"));
+    auto* action = static_cast<HxAction*>(entry);
+    action->setAccel(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    EXPECT_TRUE(action->toolTip().endsWith(" (Ctrl+Shift+E)")) << action->toolTip().toStdString();
+
+    hxScene->setPrimarySelection(nullptr);
+    entry->trigger();
+    EXPECT_EQ(m_reports, QStringList({"Export Kinetor Preset: Please select an item in the scene."}));
+    EXPECT_FALSE(QFile::exists(m_scratch.filePath("dance.js")));
 }
 
 TEST_F(HxPresetTest, NothingSelectedIsRefusedOnExportAndOnRun)
