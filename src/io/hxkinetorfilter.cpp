@@ -23,7 +23,10 @@
 
 namespace {
 
-// Made when the module loads, gone when it unloads.
+// Made when the module loads, gone when it unloads. It lives here, beside
+// the filter, rather than in the module object, so that the filter and its
+// frame work wherever their code is linked (the tests use it without the
+// module).
 QList<QString> s_selectedLayers;
 
 // Six significant digits, as Qt writes a double by default: 1e+06, 0.5, 40.

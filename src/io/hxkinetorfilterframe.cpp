@@ -10,7 +10,6 @@
 #include "hxcore/hxpanemgr.h"
 
 #include <QButtonGroup>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -23,9 +22,8 @@ HxKinetorFilterFrame::HxKinetorFilterFrame() : HxFileIOFrame(tr("Kinetor Preset 
     layout->setContentsMargins(5, 5, 5, 5);
     layout->setSpacing(5);
 
-    auto* choice = new QGroupBox(this);
-    choice->setFlat(true);
-    choice->setStyleSheet(QStringLiteral("QGroupBox { border: none; }"));
+    // The two choices need no frame or title of their own: a plain box.
+    auto* choice = new QWidget(this);
     auto* choiceLayout = new QVBoxLayout(choice);
     choiceLayout->setContentsMargins(0, 0, 0, 0);
     auto* buttons = new QButtonGroup(choice);

@@ -16,6 +16,8 @@ public:
     ~HxKinetorFilterFrame() override;
 
     void applyOptions() override;
+    // The other option hooks (reset, read and write settings) are left to
+    // the base, which does nothing: the choice is made afresh each export.
 
     QTreeWidget* getLayerListView() const { return m_layerListView; }
     QRadioButton* getSaveAllButton() const { return m_saveAll; }

@@ -6,7 +6,8 @@
 
 QString kinetorPresetHead()
 {
-    return QStringLiteral(R"PRESET(// Rebuilds Kinetor layers, their pose dots and every value they hold on the
+    return QStringLiteral(
+        R"PRESET(// Rebuilds Kinetor layers, their pose dots and every value they hold on the
 // figure selected in the scene. Run it from File > Run Script:
 //   - a plain run adds the layers with the default options;
 //   - with Shift held it applies your preferred options;

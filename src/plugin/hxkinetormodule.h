@@ -2,8 +2,6 @@
 
 #include "hxcore/hxplugin.h"
 
-#include <QList>
-#include <QString>
 #include <memory>
 #include <vector>
 
