@@ -1,5 +1,7 @@
 #include "hxscriptrunner.h"
 
+#include "hxcore/hxapp.h"
+#include "hxcore/hxappsettingsmgr.h"
 #include "hxcore/hxscriptengine.h"
 #include "hxcore/hxundostack.h"
 #include "hxcore/hxundostackhold.h"
@@ -20,6 +22,10 @@ bool HxScriptRunner::runFile(const QString& fileName)
         ok = m_engine->runFile(fileName);
         hold.accept(tr("Run Script %1").arg(QFileInfo(fileName).fileName()));
     }
+    // A script that stopped between pushPath and popPath must not leave the
+    // next one in its settings folder.
+    if (hxApp)
+        hxApp->getAppSettingsMgr()->resetPath();
     if (!ok && m_reporter)
         m_reporter(tr("Run Script"), m_engine->lastError());
     return ok;

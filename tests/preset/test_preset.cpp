@@ -396,4 +396,14 @@ TEST_F(HxPresetTest, BrokenPresetsAreReportedWithFileAndLine)
               QStringLiteral("Run Script: %1:%2: Error: stopped here").arg(throwing).arg(idle + 1));
     EXPECT_EQ(namesOf(layers()), QStringList({"Walk"})) << "what came before the throw stays";
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "no busy cursor is left behind";
+
+    // Nor is a settings folder that the script entered and never left.
+    const QString lost = m_scratch.filePath("lost.js");
+    QFile lostFile(lost);
+    ASSERT_TRUE(lostFile.open(QIODevice::WriteOnly));
+    lostFile.write("App.getAppSettingsMgr().pushPath( 'Deep' );\nthrow 'out';\n");
+    lostFile.close();
+    EXPECT_FALSE(m_window->runScript(lost));
+    EXPECT_TRUE(script("App.getAppSettingsMgr().getPath() == ''"));
+    EXPECT_TRUE(m_window->scriptRunner()->engine()->lastResult().toBool());
 }
