@@ -241,6 +241,48 @@ TEST_F(HxPresetTest, ExportedLayersComeBackWhenThePresetRuns)
     EXPECT_EQ(layers().mid(3), before);
 }
 
+// On another figure the bones it shares with the mannequin get their records
+// and the figure its own, whatever it is called; the rest keep defaults.
+TEST_F(HxPresetTest, APresetBuildsOnAnotherFigureFromTheBonesItShares)
+{
+    buildLayers();
+    const QString preset = exportPreset();
+    ASSERT_FALSE(preset.isEmpty());
+    HxKinetorLayerGroup* group = static_cast<HxKinetorPane*>(m_pane)->getLayerGroupByNode(m_figure);
+    const HxKinetorPose* original =
+        static_cast<HxKinetorLayerView*>(group->widget(1))->getLayer()->getPoses().first(); // Idle
+    QList<HxNode*> originalNodes;
+    original->getNodeList(originalNodes);
+    const HxKinetorNodeData* originalFigure = original->getNodeDataAt(originalNodes.size() - 1);
+
+    QFile figureFile(m_scratch.filePath("other.json"));
+    ASSERT_TRUE(figureFile.open(QIODevice::WriteOnly));
+    figureFile.write(R"({"name": "Other", "bones": [
+        {"name": "hip", "origin": [0, 100, 0], "end": [0, 110, 0]},
+        {"name": "tail", "parent": "hip", "origin": [0, 100, 0], "end": [0, 90, -20]}]})");
+    figureFile.close();
+    ASSERT_TRUE(m_window->loadFigure(figureFile.fileName()));
+    auto* other = qobject_cast<HxSkeleton*>(hxScene->findNode("Other"));
+    ASSERT_NE(other, nullptr);
+    hxScene->setPrimarySelection(other);
+    ASSERT_TRUE(m_window->runScript(preset)) << m_reports.join('\n').toStdString();
+
+    const QList<LayerText> built = layersOf(m_pane, other);
+    EXPECT_EQ(namesOf(built), QStringList({"Walk", "Idle", "Empty"}));
+    HxKinetorLayerGroup* otherGroup = static_cast<HxKinetorPane*>(m_pane)->getLayerGroupByNode(other);
+    const HxKinetorPose* idle =
+        static_cast<HxKinetorLayerView*>(otherGroup->widget(1))->getLayer()->getPoses().first();
+    QList<HxNode*> nodes;
+    idle->getNodeList(nodes);
+    ASSERT_EQ(nodes.size(), 3); // hip, tail, Other
+    EXPECT_EQ(six(idle->getNodeDataAt(2)->getPos().x), "1e+06")
+        << "the figure's record, found by being on top";
+    EXPECT_EQ(six(idle->getNodeDataAt(2)->getPos().x), six(originalFigure->getPos().x));
+    EXPECT_TRUE(idle->getNodeDataAt(2)->getPropValues().isEmpty()) << "Other has no morphs";
+    EXPECT_TRUE(idle->getNodeDataAt(1)->getRot().equals(HxQuat(), 0)) << "tail is not in the preset";
+    EXPECT_EQ(namesOf(layers()), QStringList({"Walk", "Idle", "Empty"})) << "the mannequin is untouched";
+}
+
 // Replace comes from the preferred options, which Shift applies; without
 // Shift they are ignored.
 TEST_F(HxPresetTest, ShiftAppliesThePreferredOptions)
