@@ -1,5 +1,7 @@
 #include "hxhostwindow.h"
 
+#include "hxanimationexporter.h"
+#include "hxfigureimporter.h"
 #include "hxhistorypane.h"
 #include "hxmediaaudioclip.h"
 #include "hxparameterspane.h"
@@ -127,6 +129,11 @@ void HxHostWindow::createActions()
                                          this, &HxHostWindow::chooseAudio);
     openAudio->setToolTip(tr("Use a WAV file as the sound track"));
     file->addSeparator();
+    file->addAction(tr("&Import Figure\u2026"), this, &HxHostWindow::chooseImport)
+        ->setToolTip(tr("Add a figure from a glTF, FBX, COLLADA or BVH file"));
+    file->addAction(tr("&Export Animation\u2026"), this, &HxHostWindow::chooseExport)
+        ->setToolTip(tr("Write the selected figure's play range as BVH or glTF"));
+    file->addSeparator();
     QAction* quit =
         file->addAction(s->standardIcon(QStyle::SP_DialogCloseButton), tr("&Quit"), this, &QWidget::close);
     quit->setShortcut(QKeySequence::Quit);
@@ -225,7 +232,10 @@ bool HxHostWindow::loadFigure(const QString& path)
     if (!hxScene)
         return false;
     QString error;
-    std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
+    // Interchange formats by extension; everything else is our own JSON.
+    std::unique_ptr<HxSkeleton> figure = HxFigureImporter::handles(path)
+                                             ? HxFigureImporter::read(path, hxScene->getTimeStep(), &error)
+                                             : HxFigureReader::read(path, &error);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
         return false;
@@ -233,6 +243,7 @@ bool HxHostWindow::loadFigure(const QString& path)
     const bool first = hxScene->getNumNodes() == 0;
     const QString name = figure->objectName();
     const int bones = figure->getNumBones();
+    HxFigureImporter::showTake(figure.get(), hxScene);
     hxScene->addNode(figure.release());
     if (first)
         m_viewport->frameAll();
@@ -296,6 +307,41 @@ void HxHostWindow::chooseFigure()
         return;
     rememberFolder(path);
     loadFigure(path);
+}
+
+void HxHostWindow::chooseImport()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Import Figure"), lastFolder(),
+        tr("Figures (%1);;All files (*)").arg(HxFigureImporter::filePatterns().join(' ')));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    loadFigure(path);
+}
+
+bool HxHostWindow::exportAnimation(const QString& path)
+{
+    QString error;
+    HxNode* selected = hxScene ? hxScene->getPrimarySelection() : nullptr;
+    if (!HxAnimationExporter::write(selected ? selected->getSkeleton() : nullptr, hxScene->getPlayRange(),
+                                    hxScene->getTimeStep(), path, &error)) {
+        report(tr("Export Animation"), error);
+        return false;
+    }
+    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).fileName()), 5000);
+    return true;
+}
+
+void HxHostWindow::chooseExport()
+{
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Export Animation"), lastFolder(),
+                                     tr("BVH motion (*.bvh);;glTF (*.gltf);;glTF binary (*.glb)"));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    exportAnimation(path);
 }
 
 void HxHostWindow::chooseAudio()

@@ -20,7 +20,9 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Poses and plays figures; hosts hxcore plug-ins."));
     parser.addHelpOption();
     const QCommandLineOption figureOption(
-        QStringLiteral("figure"), QStringLiteral("Figure to load (JSON). Default: the sample mannequin."),
+        QStringLiteral("figure"),
+        QStringLiteral("Figure to load: our JSON, or glTF, FBX, COLLADA or BVH to import. "
+                       "Default: the sample mannequin."),
         QStringLiteral("FILE"));
     const QCommandLineOption audioOption(
         QStringLiteral("audio"), QStringLiteral("Sound track to load (WAV)."), QStringLiteral("FILE"));
@@ -30,13 +32,18 @@ int main(int argc, char** argv)
     const QCommandLineOption selectOption(QStringLiteral("select"),
                                           QStringLiteral("Select the node with this name after loading."),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption exportOption(
+        QStringLiteral("export"),
+        QStringLiteral("Write the selected (else the first) figure's play range as BVH or glTF, and exit."),
+        QStringLiteral("FILE"));
+    parser.addOption(exportOption);
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
     parser.addOption(selectOption);
     parser.process(application);
 
-    const bool batch = parser.isSet(screenshotOption);
+    const bool batch = parser.isSet(screenshotOption) || parser.isSet(exportOption);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
@@ -68,6 +75,17 @@ int main(int argc, char** argv)
             err << "hxhost: no node named " << parser.value(selectOption) << Qt::endl;
     }
 
+    if (parser.isSet(exportOption)) {
+        // A figure that did not load has said so already.
+        if (!ok)
+            return 1;
+        if (!hxScene->getPrimarySelection() && hxScene->getNumNodes() > 0)
+            hxScene->setPrimarySelection(hxScene->nodes().first());
+        if (!window.exportAnimation(parser.value(exportOption)))
+            return 1;
+        if (!parser.isSet(screenshotOption))
+            return ok ? 0 : 1;
+    }
     if (batch) {
         QString error;
         if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {
