@@ -7,6 +7,7 @@
 #include "hxparameterspane.h"
 #include "hxplayback.h"
 #include "hxscenepane.h"
+#include "hxskinlayer.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -164,6 +165,11 @@ void HxHostWindow::createActions()
                                         &HxViewport::frameAll);
     frameAll->setShortcut(QKeySequence(Qt::Key_F));
     frameAll->setToolTip(tr("Aim the camera at the whole scene"));
+    QAction* showBones = view->addAction(tr("Show &Bones"));
+    showBones->setCheckable(true);
+    showBones->setChecked(m_viewport->skinLayer()->showsBones());
+    showBones->setToolTip(tr("Draw the bones over the skins of skinned figures"));
+    connect(showBones, &QAction::toggled, m_viewport->skinLayer(), &HxSkinLayer::setShowsBones);
     view->addSeparator();
     HxPaneMgr* panes = getPaneMgr();
     for (int i = 0; i < panes->getNumPanes(); ++i)

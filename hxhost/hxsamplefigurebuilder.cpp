@@ -73,6 +73,22 @@ void addTube(HxSkinnedMesh& mesh, const std::vector<BoneSpec>& specs, int b, int
             const uint32_t d = b2 + uint32_t(segments);
             mesh.triangles.insert(mesh.triangles.end(), {a, b2, d, a, d, c});
         }
+    // Closed ends, so a tube seen from above is not a cup: a centre vertex
+    // fanned to the first and to the last ring.
+    const uint32_t lastRing = base + uint32_t((rings - 1) * segments);
+    for (int end = 0; end < 2; ++end) {
+        const uint32_t centre = uint32_t(mesh.positions.size());
+        const uint32_t ring = end ? lastRing : base;
+        mesh.positions.push_back(end ? spec.origin + axis * length : spec.origin);
+        mesh.normals.push_back(end ? axis : -axis);
+        mesh.joints.push_back(mesh.joints[ring]);
+        mesh.weights.push_back(mesh.weights[ring]);
+        for (int s = 0; s < segments; ++s) {
+            const uint32_t a = ring + uint32_t(s);
+            const uint32_t b2 = ring + uint32_t((s + 1) % segments);
+            mesh.triangles.insert(mesh.triangles.end(), {centre, b2, a});
+        }
+    }
 }
 
 std::unique_ptr<HxSkeleton> build(const QString& name, const std::vector<BoneSpec>& specs,
