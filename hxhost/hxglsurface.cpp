@@ -14,7 +14,9 @@ HxGLSurface::HxGLSurface(Painter paint, QWidget* parent) : QOpenGLWidget(parent)
     QSurfaceFormat surface = format();
     surface.setDepthBufferSize(24);
     surface.setStencilBufferSize(8);
-    surface.setSamples(4);
+    // No multisampling: software renderers (Mesa's, under Xvfb or in a
+    // virtual machine) pay for every sample, and the skins are shaded
+    // smoothly anyway.
     setFormat(surface);
 }
 

@@ -48,12 +48,19 @@ void HxSkinnedMesh::deform(const std::vector<HxMatrix4>& boneFrames, const std::
 {
     const size_t count = positions.size();
     outPositions.assign(positions.begin(), positions.end());
+    if (m_moved.size() != morphs.size()) {
+        m_moved.assign(morphs.size(), {});
+        for (size_t m = 0; m < morphs.size(); ++m)
+            for (size_t v = 0; v < morphs[m].deltas.size() && v < count; ++v)
+                if (morphs[m].deltas[v] != HxVec3(0.0f, 0.0f, 0.0f))
+                    m_moved[m].push_back(uint32_t(v));
+    }
     for (size_t m = 0; m < morphs.size() && m < morphValues.size(); ++m) {
         const float value = morphValues[m];
         if (value == 0.0f || !std::isfinite(value))
             continue;
         const std::vector<HxVec3>& deltas = morphs[m].deltas;
-        for (size_t v = 0; v < count; ++v)
+        for (uint32_t v : m_moved[m])
             outPositions[v] += deltas[v] * value;
     }
     if (outNormals)

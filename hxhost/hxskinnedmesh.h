@@ -59,4 +59,10 @@ public:
 
     // Smooth vertex normals of the rest pose from the triangles.
     void computeNormals();
+
+private:
+    // The vertices each morph moves: most morphs move a small part of a
+    // skin, and a frame with fifty dialled morphs must not walk fifty
+    // whole skins. Built on first use; morph offsets are fixed by then.
+    mutable std::vector<std::vector<uint32_t>> m_moved;
 };
