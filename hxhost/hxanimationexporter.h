@@ -14,6 +14,11 @@ class HxSkeleton;
 // Writes the animation of a figure over a range of the timeline to a file
 // that other tools read: BVH (.bvh) or glTF 2.0 (.gltf, .glb), chosen by
 // the file's extension. One sample a frame.
+//
+// Bones' rotations, the translations of bones that move, and morph values
+// are written; scale controls and the figure node's own transform are not,
+// since neither format has a place that other tools would read them from
+// consistently.
 class HxAnimationExporter
 {
 public:

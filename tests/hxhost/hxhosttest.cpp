@@ -15,6 +15,7 @@
 #include "hxcore/hxundostackhold.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTest>
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -98,4 +99,18 @@ void HxHostTest::advance(qint64 ms)
 {
     m_now += ms;
     m_window->timelinePane()->playback()->tick();
+}
+
+int runHost(const QStringList& arguments, QString* errors)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QTemporaryDir settings;
+    environment.insert(QStringLiteral("HX_SETTINGS_PATH"), settings.filePath(QStringLiteral("settings.ini")));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
+    const bool finished = process.waitForFinished(60000);
+    *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }

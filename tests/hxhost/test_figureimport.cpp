@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -22,8 +23,15 @@ namespace {
 
 constexpr int kStep = 160;
 
+// Real-world files from other tools, kept outside the repository: in the
+// shared folder beside the checkout, or the workplace's. Tests that need
+// them skip when neither is there.
 QString realFile(const QString& relative)
 {
+    for (const QString& folder : {QStringLiteral(HX_SOURCE_DIR "/../shared/testdata/real/"),
+                                  QStringLiteral("/work/shared/testdata/real/")})
+        if (QFileInfo::exists(folder))
+            return QDir::cleanPath(folder + relative);
     return QStringLiteral("/work/shared/testdata/real/") + relative;
 }
 

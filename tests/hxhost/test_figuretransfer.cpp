@@ -10,7 +10,6 @@
 #include "hxcore/hxskeleton.h"
 
 #include <QFile>
-#include <QProcess>
 
 namespace {
 class FigureTransferTest : public HxHostTest
@@ -68,24 +67,12 @@ TEST_F(FigureTransferTest, ExportWritesTheSelectedFiguresPlayRange)
 
 TEST_F(FigureTransferTest, CommandLineExportsWithoutAWindow)
 {
-    auto run = [](const QStringList& arguments, QString* errors) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        QTemporaryDir settings;
-        environment.insert(QStringLiteral("HX_SETTINGS_PATH"),
-                           settings.filePath(QStringLiteral("settings.ini")));
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
-        const bool finished = process.waitForFinished(60000);
-        *errors = QString::fromLocal8Bit(process.readAllStandardError());
-        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    };
     QString errors;
     const QString out = m_scratch.filePath(QStringLiteral("critter.glb"));
-    ASSERT_EQ(run({"--figure", sourcePath(QStringLiteral("samples/figures/critter.gltf")), "--export", out},
-                  &errors),
-              0)
+    ASSERT_EQ(
+        runHost({"--figure", sourcePath(QStringLiteral("samples/figures/critter.gltf")), "--export", out},
+                &errors),
+        0)
         << qPrintable(errors);
     std::unique_ptr<HxSkeleton> back = HxFigureImporter::read(out, 160);
     ASSERT_TRUE(back);
@@ -93,7 +80,7 @@ TEST_F(FigureTransferTest, CommandLineExportsWithoutAWindow)
 
     const QString broken = writeFile(m_scratch, QStringLiteral("broken.bvh"), "HIERARCHY\nROOT");
     const QString never = m_scratch.filePath(QStringLiteral("never.bvh"));
-    EXPECT_EQ(run({"--figure", broken, "--export", never}, &errors), 1);
+    EXPECT_EQ(runHost({"--figure", broken, "--export", never}, &errors), 1);
     EXPECT_TRUE(errors.contains(QStringLiteral("broken.bvh"))) << qPrintable(errors);
     EXPECT_FALSE(QFile::exists(never));
 }
