@@ -1,7 +1,9 @@
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxskeleton.h"
 #include "hxcore/hxstyle.h"
 
 #include <QApplication>
@@ -41,7 +43,10 @@ int main(int argc, char** argv)
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
     parser.addOption(selectOption);
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
+                                 QStringLiteral("[scene]"));
     parser.process(application);
+    const QString scene = parser.positionalArguments().value(0);
 
     const bool batch = parser.isSet(screenshotOption) || parser.isSet(exportOption);
     HxApp app;
@@ -55,16 +60,22 @@ int main(int argc, char** argv)
     else
         window.restoreWindowSettings();
 
+    // Plug-ins first: a scene holds objects of their classes.
     window.loadPlugins(HxPluginLoader::defaultFolder());
     bool ok = true;
+    if (!scene.isEmpty())
+        ok = window.openScene(scene);
     QString figure = parser.value(figureOption);
-    if (figure.isEmpty()) {
+    if (figure.isEmpty() && scene.isEmpty()) {
         figure = HxHostWindow::findSampleFigure();
         if (figure.isEmpty())
             err << "hxhost: the sample figure samples/figures/mannequin.json was not found" << Qt::endl;
     }
     if (!figure.isEmpty())
         ok = window.loadFigure(figure) && ok;
+    // The figure a new session starts with is no change of the person's.
+    if (scene.isEmpty())
+        window.document()->reset();
     if (parser.isSet(audioOption))
         ok = window.loadAudio(parser.value(audioOption)) && ok;
     if (parser.isSet(selectOption)) {
@@ -79,8 +90,12 @@ int main(int argc, char** argv)
         // A figure that did not load has said so already.
         if (!ok)
             return 1;
-        if (!hxScene->getPrimarySelection() && hxScene->getNumNodes() > 0)
-            hxScene->setPrimarySelection(hxScene->nodes().first());
+        if (!hxScene->getPrimarySelection())
+            for (HxNode* node : hxScene->nodes())
+                if (qobject_cast<HxSkeleton*>(node)) {
+                    hxScene->setPrimarySelection(node);
+                    break;
+                }
         if (!window.exportAnimation(parser.value(exportOption)))
             return 1;
         if (!parser.isSet(screenshotOption))

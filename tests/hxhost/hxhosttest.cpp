@@ -2,6 +2,7 @@
 
 #include "hxhostwindow.h"
 #include "hxplayback.h"
+#include "hxscenedocument.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -15,6 +16,7 @@
 #include "hxcore/hxundostackhold.h"
 
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 
@@ -34,6 +36,9 @@ void HxHostTest::SetUp()
     hxScene->addNode(m_figure);
     m_window = std::make_unique<HxHostWindow>();
     m_window->timelinePane()->playback()->setClock([this] { return m_now; });
+    // Nobody is there to answer "save the changes?" when a test closes the
+    // window; tests of that question set their own answer.
+    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->viewport()->frameAll();

@@ -3,6 +3,7 @@
 
 #include "hxfigureimporter.h"
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
 
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfloatproperty.h"
@@ -40,6 +41,18 @@ TEST_F(FigureTransferTest, ImportAddsTheFigureAndItsTakeOrLeavesTheSceneAlone)
     // The imported take is 30 frames long and plays whole.
     EXPECT_EQ(hxScene->getPlayRange().end, 30 * 160);
     EXPECT_GE(hxScene->getAnimRange().end, 30 * 160);
+
+    // A scene holding an imported figure saves and opens again: its bones,
+    // keys and morphs come back (the skin itself is not part of scene files).
+    m_window->document()->setReporter(
+        [this](const QString&, const QString& message) { m_errors.append(message); });
+    const QString scene = m_scratch.filePath(QStringLiteral("critter.hxs"));
+    ASSERT_TRUE(m_window->document()->saveAs(scene)) << qPrintable(m_errors.join('\n'));
+    ASSERT_TRUE(m_window->document()->open(scene)) << qPrintable(m_errors.join('\n'));
+    auto* critter = qobject_cast<HxSkeleton*>(hxScene->findNode(QStringLiteral("critter")));
+    ASSERT_TRUE(critter);
+    EXPECT_EQ(critter->getNumBones(), 12);
+    EXPECT_NEAR(critter->findBone(QStringLiteral("lArm"))->getZRotControl()->getValue(10 * 160), 60.0f, 1e-3);
 }
 
 TEST_F(FigureTransferTest, ExportWritesTheSelectedFiguresPlayRange)
