@@ -21,23 +21,6 @@ HxVec3 directionFromFirst(const std::vector<HxBlendDot>& dots, std::size_t index
     return v;
 }
 
-// The cursor's row of the system: the basis functions at the cursor and the
-// polynomial terms. evaluateBlend sums it against the coefficients.
-void cursorRow(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear, double tc,
-               double* row)
-{
-    const std::size_t n = dots.size();
-    for (std::size_t i = 0; i < n; ++i)
-        row[i] = hxBlendDistance(cursorX, cursorY, dots[i].x, dots[i].y);
-    row[n] = 1.0;
-    if (collinear) {
-        row[n + 1] = tc;
-    } else {
-        row[n + 1] = double(cursorX);
-        row[n + 2] = double(cursorY);
-    }
-}
-
 std::vector<HxBlendDot> dotsOf(const QList<HxKinetorPose*>& poses)
 {
     std::vector<HxBlendDot> dots;
@@ -58,6 +41,27 @@ int hxTruncateCoordinate(float value)
     if (value <= -2147483648.0f)
         return INT_MIN;
     return int(value);
+}
+
+double hxBlendLineCoordinate(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY)
+{
+    const HxVec3 u = directionFromFirst(dots, 1);
+    return double(HxVec3(cursorX - dots[0].x, cursorY - dots[0].y, 0.0f).dot(u));
+}
+
+void hxBlendCursorRow(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear,
+                      double tc, double* row)
+{
+    const std::size_t n = dots.size();
+    for (std::size_t i = 0; i < n; ++i)
+        row[i] = hxBlendDistance(cursorX, cursorY, dots[i].x, dots[i].y);
+    row[n] = 1.0;
+    if (collinear) {
+        row[n + 1] = tc;
+    } else {
+        row[n + 1] = double(cursorX);
+        row[n + 2] = double(cursorY);
+    }
 }
 
 double hxBlendDistance(float ax, float ay, float bx, float by)
@@ -98,7 +102,7 @@ void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float 
     }
 
     if (collinear) {
-        tc = double(HxVec3(cursorX - dots[0].x, cursorY - dots[0].y, 0.0f).dot(u));
+        tc = hxBlendLineCoordinate(dots, cursorX, cursorY);
         for (int i = 2; i <= n; ++i) {
             const HxBlendDot& p = dots[std::size_t(i - 1)];
             double t = double(HxVec3(p.x - dots[0].x, p.y - dots[0].y, 0.0f).dot(u));
@@ -113,24 +117,22 @@ void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float 
     }
 }
 
-double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x)
+HxBlendFactors factorBlendSystem(const HxKinetorMatrix& system)
 {
-    const int m = a.rows();
-    if (m <= 0 || a.cols() != m || b.rows() < m || b.cols() < 1)
-        return 0.0;
-    if (x.rows() < m || x.cols() < 1)
-        x = HxKinetorMatrix(m, 1);
+    HxBlendFactors f;
+    const int m = system.rows();
+    if (m <= 0 || system.cols() != m)
+        return f;
+    f.m = m;
+    HxKinetorMatrix a = system;
 
-    // Row i of a (1-based) starts at row(i); b and x are read in their first
-    // column only.
+    // Row i of a (1-based) starts at row(i). Rows are never moved, only
+    // their places in the index vector l; each row keeps its multipliers
+    // left of the diagonal.
     double* ad = a.data();
     auto row = [&](int i) {
         return ad + std::size_t(i - 1) * std::size_t(m) - 1;
     };
-    auto bv = [&](int i) -> double& {
-        return b(i, 1);
-    };
-
     std::vector<int> l(std::size_t(m) + 1);
     std::vector<double> s(std::size_t(m) + 1);
     double sign = 1.0;
@@ -160,30 +162,65 @@ double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& 
         }
         const double* pivotRow = row(l[std::size_t(k)]);
         const double pivot = pivotRow[k];
-        const double pivotB = bv(l[std::size_t(k)]);
         for (int i = k + 1; i <= m; ++i) {
             double* r = row(l[std::size_t(i)]);
-            double f = r[k] / pivot;
+            double factor = r[k] / pivot;
             for (int j = k + 1; j <= m; ++j)
-                r[j] -= f * pivotRow[j];
-            r[k] = f;
-            bv(l[std::size_t(i)]) -= f * pivotB;
+                r[j] -= factor * pivotRow[j];
+            r[k] = factor;
         }
     }
 
-    double determinant = sign;
-    for (int i = 1; i <= m; ++i)
-        determinant *= row(l[std::size_t(i)])[i];
-
-    x(m, 1) = bv(l[std::size_t(m)]) / row(l[std::size_t(m)])[m];
-    for (int i = m - 1; i >= 1; --i) {
+    f.determinant = sign;
+    f.order.resize(std::size_t(m));
+    f.rows.resize(std::size_t(m) * std::size_t(m));
+    for (int i = 1; i <= m; ++i) {
         const double* r = row(l[std::size_t(i)]);
-        double sum = bv(l[std::size_t(i)]);
-        for (int j = i + 1; j <= m; ++j)
-            sum -= r[j] * x(j, 1);
-        x(i, 1) = sum / r[i];
+        f.determinant *= r[i];
+        f.order[std::size_t(i - 1)] = l[std::size_t(i)] - 1;
+        std::copy(r + 1, r + 1 + m, f.rows.begin() + std::ptrdiff_t(i - 1) * m);
     }
-    return determinant;
+    return f;
+}
+
+void solveFactored(const HxBlendFactors& f, const double* b, double* x)
+{
+    // Forward, then back substitution, each row summed in column order:
+    // the same operations, in the same order, as eliminating b beside the
+    // matrix, so a solve through stored factors matches a fresh one exactly.
+    const int m = f.m;
+    for (int i = 0; i < m; ++i) {
+        const double* r = f.rows.data() + std::size_t(i) * std::size_t(m);
+        double sum = b[f.order[std::size_t(i)]];
+        for (int k = 0; k < i; ++k)
+            sum -= r[k] * x[k];
+        x[i] = sum;
+    }
+    for (int i = m - 1; i >= 0; --i) {
+        const double* r = f.rows.data() + std::size_t(i) * std::size_t(m);
+        double sum = x[i];
+        for (int j = i + 1; j < m; ++j)
+            sum -= r[j] * x[j];
+        x[i] = sum / r[i];
+    }
+}
+
+double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x)
+{
+    const int m = a.rows();
+    if (m <= 0 || a.cols() != m || b.rows() < m || b.cols() < 1)
+        return 0.0;
+    if (x.rows() < m || x.cols() < 1)
+        x = HxKinetorMatrix(m, 1);
+    const HxBlendFactors f = factorBlendSystem(a);
+    std::vector<double> rhs(static_cast<std::size_t>(m));
+    std::vector<double> solution(static_cast<std::size_t>(m));
+    for (int i = 1; i <= m; ++i)
+        rhs[std::size_t(i - 1)] = b(i, 1);
+    solveFactored(f, rhs.data(), solution.data());
+    for (int i = 1; i <= m; ++i)
+        x(i, 1) = solution[std::size_t(i - 1)];
+    return f.determinant;
 }
 
 double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinetorMatrix& x,
@@ -197,7 +234,7 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
     solveLinearSystem(a, b, x);
 
     std::vector<double> k(static_cast<std::size_t>(m));
-    cursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
+    hxBlendCursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
     double value = 0.0;
     for (int i = 1; i <= n; ++i)
         value += x(i, 1) * k[std::size_t(i - 1)];
@@ -220,7 +257,7 @@ bool computeBlendWeights(const HxKinetorMatrix& a, const std::vector<HxBlendDot>
     // value = k . x with a x = b, so value = (a^-T k) . b; a is symmetric,
     // so w = a^-1 k, and the polynomial rows of b are zero.
     HxKinetorMatrix k(m, 1);
-    cursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
+    hxBlendCursorRow(dots, cursorX, cursorY, collinear, tc, k.data());
     HxKinetorMatrix w(m, 1);
     solveLinearSystem(a, k, w);
 

@@ -39,11 +39,37 @@ void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float 
 void buildBlendSystem(const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, HxKinetorMatrix& a,
                       bool& collinear, double& tc);
 
+// The elimination of a system kept for any number of right-hand sides: the
+// rows in pivot order, each with its multipliers left of the diagonal and
+// its eliminated entries from the diagonal on (m x m, row by row), and the
+// row of the system (0-based) that stands at each pivot position.
+struct HxBlendFactors
+{
+    int m = 0;
+    std::vector<int> order;
+    std::vector<double> rows;
+    double determinant = 0.0;
+};
+
+// Gaussian elimination with scaled partial pivoting on a row index vector.
+HxBlendFactors factorBlendSystem(const HxKinetorMatrix& a);
+// Solves with stored factors; b is in the system's row order, x receives m
+// values. O(m^2), and bit for bit what solveLinearSystem gives.
+void solveFactored(const HxBlendFactors& factors, const double* b, double* x);
+
 // Solves a * x = b by Gaussian elimination with scaled partial pivoting on a
 // row index vector, writing the first column of x (resized to m x 1 when it
 // does not fit). Returns the determinant of a. There is no test for a zero
 // pivot: singular systems give non-finite results, which callers check.
 double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x);
+
+// The cursor's coordinate along the line through the first two dots, as the
+// one-dimensional system measures it.
+double hxBlendLineCoordinate(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY);
+// The system's row at the cursor: the basis function of each dot, then the
+// polynomial terms (m values).
+void hxBlendCursorRow(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear,
+                      double tc, double* row);
 
 // The interpolated value at the cursor for the right-hand side b (the dots'
 // values, zero in the polynomial rows): solves for the coefficients x, then
