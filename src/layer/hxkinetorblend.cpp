@@ -4,11 +4,17 @@
 #include "layer/hxpointcontrol.h"
 #include "model/hxkinetorpose.h"
 
+#include "hxcore/hxmatrix4.h"
 #include "hxcore/hxvec3.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#include <immintrin.h>
+#define HX_CAN_CLEAR_UPPER_HALVES 1
+#endif
 
 namespace {
 
@@ -30,7 +36,55 @@ std::vector<HxBlendDot> dotsOf(const QList<HxKinetorPose*>& poses)
     return dots;
 }
 
+#ifdef HX_CAN_CLEAR_UPPER_HALVES
+__attribute__((target("avx"))) void zeroUpperHalves()
+{
+    _mm256_zeroupper();
+}
+#endif
+
+// A matrix row as the vector type computes with it: float products and
+// sums, lengths from squares summed in double.
+struct Row
+{
+    float x, y, z;
+};
+
+inline Row cross(const Row& a, const Row& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+inline float dot(const Row& a, const Row& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+inline void normalize(Row& r)
+{
+    const double len = std::sqrt(double(r.x) * r.x + double(r.y) * r.y + double(r.z) * r.z);
+    if (len > 0.0 && std::isfinite(len)) {
+        r.x = float(r.x / len);
+        r.y = float(r.y / len);
+        r.z = float(r.z / len);
+    }
+}
+
+inline Row average(const Row& a, const Row& b)
+{
+    return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
+}
+
 } // namespace
+
+void hxClearUpperVectorHalves()
+{
+#ifdef HX_CAN_CLEAR_UPPER_HALVES
+    static const bool avx = __builtin_cpu_supports("avx");
+    if (avx)
+        zeroUpperHalves();
+#endif
+}
 
 int hxTruncateCoordinate(float value)
 {
@@ -286,4 +340,35 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
     const HxPointControl* cursor = layer ? layer->getCursor() : nullptr;
     return evaluateBlend(a, b, x, dotsOf(poses), cursor ? cursor->x() : 0.0f, cursor ? cursor->y() : 0.0f,
                          collinear, tc);
+}
+
+void hxOrthonormalizeRotation(HxMatrix4& matrix)
+{
+    Row x{matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]};
+    Row y{matrix.m[1][0], matrix.m[1][1], matrix.m[1][2]};
+    Row z{matrix.m[2][0], matrix.m[2][1], matrix.m[2][2]};
+    for (int pass = 0; pass < 10; ++pass) {
+        Row xp = cross(y, z);
+        Row yp = cross(z, x);
+        Row zp = cross(x, y);
+        normalize(xp);
+        normalize(yp);
+        normalize(zp);
+        x = average(x, xp);
+        y = average(y, yp);
+        z = average(z, zp);
+        normalize(x);
+        normalize(y);
+        normalize(z);
+        const float xy = dot(x, y);
+        const float yz = dot(y, z);
+        const float zx = dot(z, x);
+        if (xy * xy + yz * yz + zx * zx < 1e-6f)
+            break;
+    }
+    for (const auto& [row, r] : {std::pair{0, x}, {1, y}, {2, z}}) {
+        matrix.m[row][0] = r.x;
+        matrix.m[row][1] = r.y;
+        matrix.m[row][2] = r.z;
+    }
 }

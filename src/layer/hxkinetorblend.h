@@ -2,6 +2,8 @@
 
 #include "layer/hxkinetormatrix.h"
 
+class HxMatrix4;
+
 #include <QList>
 #include <vector>
 
@@ -87,3 +89,17 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
 // Returns false (weights unspecified) when a weight is not finite.
 bool computeBlendWeights(const HxKinetorMatrix& a, const std::vector<HxBlendDot>& dots, float cursorX,
                          float cursorY, bool collinear, double tc, std::vector<double>& weights);
+
+// Once code in the process has run 256-bit AVX instructions without clearing
+// the upper register halves, every legacy SSE instruction (the math library's
+// atan2 among them) pays a state transition or a merge. This clears them when
+// the machine has AVX and does nothing otherwise, so the build keeps the
+// baseline instruction set.
+void hxClearUpperVectorHalves();
+
+// Makes the upper 3 x 3 of a blended rotation matrix orthonormal again: up
+// to ten passes averaging each row with the cross product of the other two,
+// until the float sum of the squared dot products is below 1e-6. Written out
+// in floats (the squares summed in double for the lengths), exactly as the
+// vector type would compute it, but without a call per operation.
+void hxOrthonormalizeRotation(HxMatrix4& matrix);

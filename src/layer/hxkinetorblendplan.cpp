@@ -1,6 +1,5 @@
 #include "layer/hxkinetorblendplan.h"
 
-#include "layer/hxkinetorlayer.h"
 #include "model/hxkinetornodedata.h"
 #include "model/hxkinetorpose.h"
 #include "model/hxposecollection.h"
@@ -14,10 +13,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
 
 namespace {
 
@@ -36,26 +31,6 @@ constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
 // Values per node: the ten transform controls in the order they are set,
 // then its properties.
 constexpr int kControlValues = 10;
-
-// Once a library in the process has run 256-bit AVX code without clearing
-// the upper register halves, every legacy SSE instruction (the math library's
-// atan2 among them) pays a state transition or a merge. Clearing them needs
-// only AVX at run time; machines without it never have dirty halves.
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
-__attribute__((target("avx"))) void zeroUpperHalves()
-{
-    _mm256_zeroupper();
-}
-
-void clearUpperVectorHalves()
-{
-    static const bool avx = __builtin_cpu_supports("avx");
-    if (avx)
-        zeroUpperHalves();
-}
-#else
-void clearUpperVectorHalves() {}
-#endif
 
 bool allFinite(const float* values, int count)
 {
@@ -193,7 +168,7 @@ bool HxKinetorBlendPlan::weightsAt(float x, float y, std::vector<double>& weight
 bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool clearing,
                                const HxTimeRange& range, bool perChannel)
 {
-    clearUpperVectorHalves();
+    hxClearUpperVectorHalves();
     if (!canBlend() || !std::isfinite(cursorX) || !std::isfinite(cursorY))
         return false;
     if (!perChannel && !m_system.weightsAt(cursorX, cursorY, m_weights.data()))
@@ -262,7 +237,7 @@ bool HxKinetorBlendPlan::convertNode(const NodeBlend& blend, float* values) cons
             return false;
         HxMatrix4 matrix;
         matrix.setValue(rotation);
-        HxKinetorLayer::orthonormalizeRotation(matrix);
+        hxOrthonormalizeRotation(matrix);
         HxQuat quat;
         quat.setValue(matrix);
         quat.normalize();

@@ -414,34 +414,7 @@ void HxKinetorLayer::clearAnimation(const HxTimeRange& range)
 
 void HxKinetorLayer::orthonormalizeRotation(HxMatrix4& matrix)
 {
-    HxVec3 x(matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]);
-    HxVec3 y(matrix.m[1][0], matrix.m[1][1], matrix.m[1][2]);
-    HxVec3 z(matrix.m[2][0], matrix.m[2][1], matrix.m[2][2]);
-    for (int pass = 0; pass < 10; ++pass) {
-        HxVec3 xp = y.cross(z);
-        HxVec3 yp = z.cross(x);
-        HxVec3 zp = x.cross(y);
-        xp.normalize();
-        yp.normalize();
-        zp.normalize();
-        x = (x + xp) * 0.5f;
-        y = (y + yp) * 0.5f;
-        z = (z + zp) * 0.5f;
-        x.normalize();
-        y.normalize();
-        z.normalize();
-        const float xy = x.dot(y);
-        const float yz = y.dot(z);
-        const float zx = z.dot(x);
-        const float error = xy * xy + yz * yz + zx * zx;
-        if (error < 1e-6f)
-            break;
-    }
-    for (int c = 0; c < 3; ++c) {
-        matrix.m[0][c] = x[c];
-        matrix.m[1][c] = y[c];
-    }
-    matrix.setRow(2, z);
+    hxOrthonormalizeRotation(matrix);
 }
 
 HxKinetorBlendPlan& HxKinetorLayer::blendPlan() const
