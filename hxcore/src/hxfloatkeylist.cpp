@@ -1,6 +1,7 @@
 #include "hxcore/hxfloatkeylist.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -22,6 +23,43 @@ HxFloatKeyList::HxFloatKeyList(const std::vector<HxFloatKey>& sortedKeys)
 {
     for (const HxFloatKey& key : sortedKeys)
         set(key.time, key.value);
+}
+
+HxFloatKeyList::HxFloatKeyList(const HxFloatKeyList& other)
+    : m_groups(other.m_groups), m_lastTimes(other.m_lastTimes), m_size(other.m_size)
+{
+    other.m_tail = nullptr;
+}
+
+HxFloatKeyList& HxFloatKeyList::operator=(const HxFloatKeyList& other)
+{
+    if (this != &other) {
+        m_groups = other.m_groups;
+        m_lastTimes = other.m_lastTimes;
+        m_size = other.m_size;
+        m_tail = nullptr;
+        other.m_tail = nullptr;
+    }
+    return *this;
+}
+
+HxFloatKeyList::HxFloatKeyList(HxFloatKeyList&& other) noexcept
+    : m_groups(std::move(other.m_groups)), m_lastTimes(std::move(other.m_lastTimes)),
+      m_size(std::exchange(other.m_size, 0)), m_tail(std::exchange(other.m_tail, nullptr))
+{
+    other.clear();
+}
+
+HxFloatKeyList& HxFloatKeyList::operator=(HxFloatKeyList&& other) noexcept
+{
+    if (this != &other) {
+        m_groups = std::move(other.m_groups);
+        m_lastTimes = std::move(other.m_lastTimes);
+        m_size = other.m_size;
+        m_tail = std::exchange(other.m_tail, nullptr);
+        other.clear();
+    }
+    return *this;
 }
 
 HxFloatKeyList::const_iterator& HxFloatKeyList::const_iterator::operator++()
@@ -114,10 +152,14 @@ void HxFloatKeyList::set(HxTime time, float value)
         return;
     }
     if (time == m_lastTimes.back()) {
-        Group& group = writable(m_groups.size() - 1);
-        writable(group, group.chunks.size() - 1).back().value = value;
+        if (!m_tail) {
+            Group& group = writable(m_groups.size() - 1);
+            m_tail = &writable(group, group.chunks.size() - 1);
+        }
+        m_tail->back().value = value;
         return;
     }
+    m_tail = nullptr;
     const size_t g = groupFor(time);
     Group& group = writable(g);
     const size_t c = chunkFor(group, time);
@@ -148,6 +190,13 @@ void HxFloatKeyList::set(HxTime time, float value)
 
 void HxFloatKeyList::append(HxTime time, float value)
 {
+    if (m_tail && m_tail->size() < ChunkSize) {
+        m_tail->push_back({time, value});
+        m_groups.back()->lastTimes.back() = time;
+        m_lastTimes.back() = time;
+        ++m_size;
+        return;
+    }
     const bool lastFull = !m_groups.empty() && m_groups.back()->chunks.size() >= GroupSize &&
                           m_groups.back()->chunks.back()->size() >= ChunkSize;
     if (m_groups.empty() || lastFull) {
@@ -160,7 +209,8 @@ void HxFloatKeyList::append(HxTime time, float value)
         group.chunks.back()->reserve(ChunkSize);
         group.lastTimes.push_back(time);
     }
-    writable(group, group.chunks.size() - 1).push_back({time, value});
+    m_tail = &writable(group, group.chunks.size() - 1);
+    m_tail->push_back({time, value});
     group.lastTimes.back() = time;
     m_lastTimes.back() = time;
     ++m_size;
@@ -196,8 +246,9 @@ int HxFloatKeyList::eraseWithin(Group& group, HxTime from, HxTime to)
 
 bool HxFloatKeyList::erase(HxTime from, HxTime to)
 {
-    if (from > to || m_groups.empty())
+    if (from > to || m_groups.empty() || from > m_lastTimes.back())
         return false;
+    m_tail = nullptr;
     const int before = m_size;
     size_t g = groupFor(from);
     while (g < m_groups.size() && m_groups[g]->chunks.front()->front().time <= to) {
@@ -223,6 +274,7 @@ void HxFloatKeyList::clear()
     m_groups.clear();
     m_lastTimes.clear();
     m_size = 0;
+    m_tail = nullptr;
 }
 
 std::vector<HxFloatKey> HxFloatKeyList::toVector() const

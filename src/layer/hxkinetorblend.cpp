@@ -344,31 +344,64 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
 
 void hxOrthonormalizeRotation(HxMatrix4& matrix)
 {
-    Row x{matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]};
-    Row y{matrix.m[1][0], matrix.m[1][1], matrix.m[1][2]};
-    Row z{matrix.m[2][0], matrix.m[2][1], matrix.m[2][2]};
-    for (int pass = 0; pass < 10; ++pass) {
-        Row xp = cross(y, z);
-        Row yp = cross(z, x);
-        Row zp = cross(x, y);
-        normalize(xp);
-        normalize(yp);
-        normalize(zp);
-        x = average(x, xp);
-        y = average(y, yp);
-        z = average(z, zp);
-        normalize(x);
-        normalize(y);
-        normalize(z);
-        const float xy = dot(x, y);
-        const float yz = dot(y, z);
-        const float zx = dot(z, x);
-        if (xy * xy + yz * yz + zx * zx < 1e-6f)
-            break;
-    }
-    for (const auto& [row, r] : {std::pair{0, x}, {1, y}, {2, z}}) {
-        matrix.m[row][0] = r.x;
-        matrix.m[row][1] = r.y;
-        matrix.m[row][2] = r.z;
+    HxMatrix4* one = &matrix;
+    hxOrthonormalizeRotations(&one, 1);
+}
+
+void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count)
+{
+    // Four matrices side by side, so that the square roots and divisions of
+    // one overlap those of the others instead of waiting for each other.
+    // Every lane computes exactly what the one-matrix passes would; a lane
+    // that has converged keeps its rows while the others go on.
+    constexpr int L = 4;
+    for (int first = 0; first < count; first += L) {
+        const int lanes = std::min(L, count - first);
+        float r[3][3][L] = {}; // row, component, lane
+        bool done[L] = {};
+        for (int l = 0; l < L; ++l) {
+            done[l] = l >= lanes;
+            for (int row = 0; row < 3 && !done[l]; ++row)
+                for (int c = 0; c < 3; ++c)
+                    r[row][c][l] = matrices[first + l]->m[row][c];
+        }
+        for (int pass = 0; pass < 10; ++pass) {
+            bool all = true;
+            for (int l = 0; l < L; ++l) {
+                if (done[l])
+                    continue;
+                Row x{r[0][0][l], r[0][1][l], r[0][2][l]};
+                Row y{r[1][0][l], r[1][1][l], r[1][2][l]};
+                Row z{r[2][0][l], r[2][1][l], r[2][2][l]};
+                Row xp = cross(y, z);
+                Row yp = cross(z, x);
+                Row zp = cross(x, y);
+                normalize(xp);
+                normalize(yp);
+                normalize(zp);
+                x = average(x, xp);
+                y = average(y, yp);
+                z = average(z, zp);
+                normalize(x);
+                normalize(y);
+                normalize(z);
+                for (const auto& [row, v] : {std::pair{0, x}, {1, y}, {2, z}}) {
+                    r[row][0][l] = v.x;
+                    r[row][1][l] = v.y;
+                    r[row][2][l] = v.z;
+                }
+                const float xy = dot(x, y);
+                const float yz = dot(y, z);
+                const float zx = dot(z, x);
+                done[l] = xy * xy + yz * yz + zx * zx < 1e-6f;
+                all = all && done[l];
+            }
+            if (all)
+                break;
+        }
+        for (int l = 0; l < lanes; ++l)
+            for (int row = 0; row < 3; ++row)
+                for (int c = 0; c < 3; ++c)
+                    matrices[first + l]->m[row][c] = r[row][c][l];
     }
 }

@@ -103,3 +103,5 @@ void hxClearUpperVectorHalves();
 // in floats (the squares summed in double for the lengths), exactly as the
 // vector type would compute it, but without a call per operation.
 void hxOrthonormalizeRotation(HxMatrix4& matrix);
+// The same for many matrices at once, faster than one by one.
+void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count);

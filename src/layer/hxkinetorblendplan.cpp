@@ -32,6 +32,18 @@ constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
 // then its properties.
 constexpr int kControlValues = 10;
 
+// One dot's share of every channel. Cloned for AVX2 where the machine has it
+// (the build's baseline stays plain x86-64); without FMA either way, so each
+// product and sum is rounded exactly as in the plain loop.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void accumulate(double* __restrict out, const double* __restrict values, double weight, std::size_t count)
+{
+    for (std::size_t c = 0; c < count; ++c)
+        out[c] += weight * values[c];
+}
+
 bool allFinite(const float* values, int count)
 {
     return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
@@ -81,6 +93,7 @@ HxKinetorBlendPlan::HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNod
     m_blended.resize(std::size_t(m_columns));
     m_values.resize(m_nodes.size() * kControlValues + m_properties.size());
     m_finite.resize(m_nodes.size());
+    m_rotations.resize(m_nodes.size());
 }
 
 // Gives the node its columns and targets, unless a dot's pose lacks a record
@@ -178,8 +191,18 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     // Every conversion first, then every value set: setting values runs
     // signal handlers that may dirty the vector registers again.
     float* values = m_values.data();
+    m_pending.clear();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        m_finite[n] = convertNode(m_nodes[n], values);
+        m_finite[n] = readNode(m_nodes[n], values, m_rotations[n]);
+        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
+            m_pending.push_back(&m_rotations[n]);
+        values += kControlValues + m_nodes[n].propertyCount;
+    }
+    hxOrthonormalizeRotations(m_pending.data(), int(m_pending.size()));
+    values = m_values.data();
+    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
+        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
+            m_finite[n] = rotationDegrees(m_nodes[n], m_rotations[n], values + 7);
         values += kControlValues + m_nodes[n].propertyCount;
     }
     values = m_values.data();
@@ -198,14 +221,9 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     const std::size_t dots = m_dotPoses.size();
     if (!perChannel) {
         // Summed dot by dot in list order, as one channel's sum would be.
-        double* __restrict out = m_blended.data();
-        std::fill_n(out, columns, 0.0);
-        for (std::size_t i = 0; i < dots; ++i) {
-            const double w = m_weights[i];
-            const double* __restrict row = m_table.data() + i * columns;
-            for (std::size_t c = 0; c < columns; ++c)
-                out[c] += w * row[c];
-        }
+        std::fill(m_blended.begin(), m_blended.end(), 0.0);
+        for (std::size_t i = 0; i < dots; ++i)
+            accumulate(m_blended.data(), m_table.data() + i * columns, m_weights[i], columns);
         return;
     }
     const HxKinetorMatrix& a = m_system.matrix();
@@ -221,7 +239,9 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
 
 // The node's blended channels as the values to set: the rotation made
 // orthonormal again and turned into Euler degrees in the node's order.
-bool HxKinetorBlendPlan::convertNode(const NodeBlend& blend, float* values) const
+// The node's blended channels as the values to set, the rotation still as a
+// matrix; false when any of them is not finite.
+bool HxKinetorBlendPlan::readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const
 {
     if (blend.transformColumn >= 0) {
         const double* c = m_blended.data() + blend.transformColumn;
@@ -230,22 +250,10 @@ bool HxKinetorBlendPlan::convertNode(const NodeBlend& blend, float* values) cons
             values[3 + i] = float(c[kScaleColumn + i]);
         }
         values[6] = float(c[kGenScaleColumn]);
-        float rotation[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+        rotation = HxMatrix4::identity();
         for (int e = 0; e < 9; ++e)
-            rotation[kRotElements[e]] = float(c[kRotColumn + e]);
-        if (!allFinite(values, 7) || !allFinite(rotation, 16))
-            return false;
-        HxMatrix4 matrix;
-        matrix.setValue(rotation);
-        hxOrthonormalizeRotation(matrix);
-        HxQuat quat;
-        quat.setValue(matrix);
-        quat.normalize();
-        HxVec3 euler;
-        quat.getValue(blend.order, euler);
-        for (int i = 0; i < 3; ++i)
-            values[7 + i] = float(double(euler[i]) * kRadToDeg);
-        if (!allFinite(values + 7, 3))
+            rotation.m[e / 3][e % 3] = float(c[kRotColumn + e]);
+        if (!allFinite(values, 7) || !allFinite(&rotation.m[0][0], 16))
             return false;
     }
     const double* c = m_blended.data() + blend.propertyColumn;
@@ -255,6 +263,20 @@ bool HxKinetorBlendPlan::convertNode(const NodeBlend& blend, float* values) cons
             return false;
     }
     return true;
+}
+
+// The orthonormal rotation as Euler degrees in the node's order.
+bool HxKinetorBlendPlan::rotationDegrees(const NodeBlend& blend, const HxMatrix4& rotation,
+                                         float* degrees) const
+{
+    HxQuat quat;
+    quat.setValue(rotation);
+    quat.normalize();
+    HxVec3 euler;
+    quat.getValue(blend.order, euler);
+    for (int i = 0; i < 3; ++i)
+        degrees[i] = float(double(euler[i]) * kRadToDeg);
+    return allFinite(degrees, 3);
 }
 
 void HxKinetorBlendPlan::setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,

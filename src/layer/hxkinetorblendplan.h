@@ -2,6 +2,7 @@
 
 #include "layer/hxkinetorblendsystem.h"
 
+#include "hxcore/hxmatrix4.h"
 #include "hxcore/hxrotationorder.h"
 #include "hxcore/hxtime.h"
 #include "hxcore/hxtimerange.h"
@@ -69,7 +70,8 @@ private:
                   const QList<HxKinetorPose*>& dotPoses, std::vector<Gather>& gathers);
     void gatherNode(const NodeBlend& blend, const Gather& gather);
     void blendChannels(float cursorX, float cursorY, bool perChannel);
-    bool convertNode(const NodeBlend& blend, float* values) const;
+    bool readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const;
+    bool rotationDegrees(const NodeBlend& blend, const HxMatrix4& rotation, float* degrees) const;
     void setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,
                  const HxTimeRange& range);
 
@@ -93,4 +95,6 @@ private:
     std::vector<double> m_blended;
     std::vector<float> m_values;
     std::vector<char> m_finite;
+    std::vector<HxMatrix4> m_rotations;
+    std::vector<HxMatrix4*> m_pending;
 };

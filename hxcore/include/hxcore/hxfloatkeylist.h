@@ -38,6 +38,12 @@ class HXCORE_EXPORT HxFloatKeyList
 public:
     HxFloatKeyList() = default;
     HxFloatKeyList(const std::vector<HxFloatKey>& sortedKeys);
+    // A copy shares every group and chunk, so neither list owns its tail
+    // alone any more.
+    HxFloatKeyList(const HxFloatKeyList& other);
+    HxFloatKeyList& operator=(const HxFloatKeyList& other);
+    HxFloatKeyList(HxFloatKeyList&& other) noexcept;
+    HxFloatKeyList& operator=(HxFloatKeyList&& other) noexcept;
 
     int size() const { return m_size; }
     bool empty() const { return m_size == 0; }
@@ -114,4 +120,8 @@ private:
     // The last key time of each group.
     std::vector<HxTime> m_lastTimes;
     int m_size = 0;
+    // The last chunk while this list alone owns it and its group, so that
+    // the keys a live blend sets at the end touch nothing else; null when
+    // unknown.
+    mutable Chunk* m_tail = nullptr;
 };
