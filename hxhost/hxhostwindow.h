@@ -10,6 +10,8 @@ class HxHistoryPane;
 class HxPane;
 class HxPlugin;
 class HxParametersPane;
+class HxSceneDocument;
+class HxScriptRunner;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -42,6 +44,10 @@ public:
     bool saveScreenshot(const QString& path, QString* error = nullptr);
     // Opens the modules of the plug-in folder; problems go to the reporter.
     int loadPlugins(const QString& folder);
+    // Runs a script file as one undo step; a script error goes to the
+    // reporter with its file and line.
+    bool runScript(const QString& path);
+    HxScriptRunner* scriptRunner() const { return m_scriptRunner; }
 
     // Where the sample figure is: beside the executable's tree when
     // installed next to it, else in the source tree. Empty when not found.
@@ -55,11 +61,24 @@ public:
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
     const HxPluginLoader& pluginLoader() const { return m_plugins; }
+    HxSceneDocument* document() const { return m_document; }
+
+    // Reads the scene file in place of the open scene, without asking;
+    // on failure reports why and keeps the open scene.
+    bool openScene(const QString& path);
 
 public slots:
+    // Empties the scene and forgets its file, without asking.
     void newScene();
+    // The File menu's New, Open, Save and Save As: they ask first when
+    // unsaved changes would be lost, and for file names.
+    void confirmNewScene();
+    void chooseScene();
+    bool saveScene();
+    bool saveSceneAs();
     void chooseFigure();
     void chooseAudio();
+    void chooseScript();
     void about();
 
 protected:
@@ -86,4 +105,6 @@ private:
     QMenu* m_helpMenu = nullptr;
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
+    HxSceneDocument* m_document = nullptr;
+    HxScriptRunner* m_scriptRunner = nullptr;
 };

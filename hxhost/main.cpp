@@ -1,12 +1,16 @@
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
+#include "hxscriptrunner.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxscriptengine.h"
 #include "hxcore/hxstyle.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -30,34 +34,48 @@ int main(int argc, char** argv)
     const QCommandLineOption selectOption(QStringLiteral("select"),
                                           QStringLiteral("Select the node with this name after loading."),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
+        QStringLiteral("FILE"));
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
     parser.addOption(selectOption);
+    parser.addOption(scriptOption);
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
+                                 QStringLiteral("[scene]"));
     parser.process(application);
+    const QString scene = parser.positionalArguments().value(0);
 
     const bool batch = parser.isSet(screenshotOption);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
-    if (batch)
+    if (batch) {
         // Nobody is there to close a message box.
         window.setErrorReporter([&err](const QString& title, const QString& message) {
             err << title << ": " << message << Qt::endl;
         });
-    else
+        window.scriptRunner()->engine()->setInteractive(false);
+    } else
         window.restoreWindowSettings();
 
+    // Plug-ins first: a scene holds objects of their classes.
     window.loadPlugins(HxPluginLoader::defaultFolder());
     bool ok = true;
+    if (!scene.isEmpty())
+        ok = window.openScene(scene);
     QString figure = parser.value(figureOption);
-    if (figure.isEmpty()) {
+    if (figure.isEmpty() && scene.isEmpty()) {
         figure = HxHostWindow::findSampleFigure();
         if (figure.isEmpty())
             err << "hxhost: the sample figure samples/figures/mannequin.json was not found" << Qt::endl;
     }
     if (!figure.isEmpty())
         ok = window.loadFigure(figure) && ok;
+    // The figure a new session starts with is no change of the person's.
+    if (scene.isEmpty())
+        window.document()->reset();
     if (parser.isSet(audioOption))
         ok = window.loadAudio(parser.value(audioOption)) && ok;
     if (parser.isSet(selectOption)) {
@@ -68,6 +86,9 @@ int main(int argc, char** argv)
             err << "hxhost: no node named " << parser.value(selectOption) << Qt::endl;
     }
 
+    if (parser.isSet(scriptOption) && batch)
+        ok = window.runScript(parser.value(scriptOption)) && ok;
+
     if (batch) {
         QString error;
         if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {
@@ -77,5 +98,10 @@ int main(int argc, char** argv)
         return ok ? 0 : 1;
     }
     window.show();
+    if (parser.isSet(scriptOption)) {
+        // Once the window is up, so that the script's dialogs have a parent on screen.
+        const QString script = parser.value(scriptOption);
+        QTimer::singleShot(0, &window, [&window, script] { window.runScript(script); });
+    }
     return application.exec();
 }

@@ -43,6 +43,13 @@ public:
     // tell in O(1) that it is out of date.
     static quint64 editCount() { return s_editCount; }
 
+    // Scene storage (src/io/hxkinetornodedatastorage.cpp); property values
+    // wait in the load buffer until their properties are linked.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+    void postLoadFile(const HxInFile* file) override;
+
 public slots:
     void setPos(HxVec3 pos);
     void setScale(HxVec3 scale, double genScale);
