@@ -4,6 +4,7 @@
 #include "layer/hxkinetorlayer.h"
 #include "layer/hxpointcontrol.h"
 #include "model/hxkinetorpose.h"
+#include "ui/hxkinetorcanvasassist.h"
 #include "ui/hxkinetorpane.h"
 
 #include "hxcore/hxactionmgr.h"
@@ -71,6 +72,7 @@ HxKinetorLayerView::HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent, c
     setFrameShadow(QFrame::Plain);
     if (hxApp && hxApp->getHelpMgr())
         hxApp->getHelpMgr()->setOnlineHelp(this);
+    m_assist = new HxKinetorCanvasAssist(this);
 }
 
 HxKinetorLayerView::~HxKinetorLayerView() = default;
@@ -313,6 +315,7 @@ void HxKinetorLayerView::mousePressEvent(QMouseEvent* event)
     layer->beginEdit();
     if (HxViewportMgr* viewports = viewportMgr())
         viewports->startManipulation();
+    m_assist->clampCursor(x, y);
     layer->getCursor()->setPosition(x, y);
 
     if (pane && pane->playAudio() && hxScene) {
@@ -359,6 +362,7 @@ void HxKinetorLayerView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     m_draggingCursor = true;
+    m_assist->clampCursor(x, y);
     layer->getCursor()->setPosition(x, y);
     update();
 }
@@ -447,6 +451,7 @@ void HxKinetorLayerView::paintEvent(QPaintEvent* event)
     painter.setFont(font());
     painter.setPen(QPen(background.darker(130), 0));
     paintGrid(painter);
+    m_assist->paintUnderDots(painter, dotSize);
 
     const HxKinetorPane* pane = m_layer ? m_layer->getPane() : nullptr;
     const bool blending = pane && pane->mode() != HxKinetorPane::EditMode;
@@ -475,7 +480,8 @@ void HxKinetorLayerView::paintEvent(QPaintEvent* event)
             option.state = QStyle::State_None;
             option.rect = QRect(0, 0, cursorSize, cursorSize);
             option.rect.moveCenter(QPoint(px - 1, py - 1));
-            style->drawPrimitive(HxStyle::PE_BlendCursor, &option, &painter, this);
+            if (!m_assist->paintCursor(painter, option.rect))
+                style->drawPrimitive(HxStyle::PE_BlendCursor, &option, &painter, this);
         }
     }
     drawFrame(&painter);

@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QPointer>
 
+class HxKinetorCanvasAssist;
 class HxKinetorLayer;
 class HxKinetorPose;
 class HxViewportMgr;
@@ -37,6 +38,8 @@ public:
     bool isDraggingCursor() const { return m_draggingCursor; }
     // True while a context menu of this view runs its event loop.
     bool isInContextMenu() const { return m_inContextMenu; }
+    // Overlays, hints and keys of the canvas; owned by the view.
+    HxKinetorCanvasAssist* getAssist() const { return m_assist; }
 
     void layerToView(float x, float y, int& px, int& py) const;
     void viewToLayer(int px, int py, float& x, float& y) const;
@@ -91,4 +94,5 @@ private:
     int m_pressX = 0;
     int m_pressY = 0;
     bool m_inContextMenu = false;
+    HxKinetorCanvasAssist* m_assist = nullptr;
 };
