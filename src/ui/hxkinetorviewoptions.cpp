@@ -84,8 +84,9 @@ QMenu* HxKinetorViewOptions::createMenu(QWidget* parent)
         if (option == KeepCursorInside)
             menu->addSeparator();
         QAction* entry = menu->addAction(label(option));
-        entry->setObjectName(QStringLiteral("Kinetor") +
-                             QLatin1String(settingsKey(option).section('/', -1).toLatin1()));
+        QString key = settingsKey(option).section(QLatin1Char('/'), -1);
+        key[0] = key[0].toUpper();
+        entry->setObjectName(QStringLiteral("KinetorShow") + key);
         entry->setCheckable(true);
         entry->setChecked(isOn(option));
         connect(entry, &QAction::toggled, this, [this, option](bool on) { setOn(option, on); });
