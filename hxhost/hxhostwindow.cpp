@@ -70,6 +70,9 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
                    this);
     hint->setEnabled(false);
     statusBar()->addPermanentWidget(hint);
+    // A pane's own hint (the mouse over another canvas) replaces the viewport's.
+    connect(statusBar(), &QStatusBar::messageChanged, hint,
+            [hint](const QString& message) { hint->setVisible(message.isEmpty()); });
 
     if (hxScene) {
         connect(hxScene, &HxScene::nodeAdded, this, &HxHostWindow::updateTitle);
@@ -339,6 +342,43 @@ int HxHostWindow::loadPlugins(const QString& folder)
     return loaded;
 }
 
+// A plug-in pane is what the person loaded the plug-in for, and its canvas
+// wants room to perform on: it takes the larger, lower part of a wider right
+// column, under the parameters, with the history behind them. The viewport
+// keeps the middle.
+void HxHostWindow::giveRoomTo(QDockWidget* dock)
+{
+    QDockWidget* parameters = getPaneMgr()->getDock(m_parametersPane);
+    QDockWidget* history = getPaneMgr()->getDock(m_historyPane);
+    if (!dock || !parameters || !history)
+        return;
+    // Split before tabbing: a dock split off a tabbed one would join its tabs.
+    splitDockWidget(parameters, dock, Qt::Vertical);
+    tabifyDockWidget(parameters, history);
+    parameters->raise();
+    // Sizes only take once the window is laid out on screen.
+    m_roomFor = dock;
+    if (isVisible())
+        QTimer::singleShot(0, this, &HxHostWindow::applyRoom);
+}
+
+void HxHostWindow::applyRoom()
+{
+    QDockWidget* parameters = getPaneMgr()->getDock(m_parametersPane);
+    if (!m_roomFor || !parameters)
+        return;
+    resizeDocks({parameters, m_roomFor}, {300, 660}, Qt::Vertical);
+    resizeDocks({m_roomFor}, {560}, Qt::Horizontal);
+    m_roomFor.clear();
+}
+
+void HxHostWindow::showEvent(QShowEvent* event)
+{
+    HxMainWindow::showEvent(event);
+    if (m_roomFor)
+        QTimer::singleShot(0, this, &HxHostWindow::applyRoom);
+}
+
 // A module's panes come first, then its actions, whose init() looks the
 // panes up. Every factory is registered so scenes and scripts can create
 // the module's classes by name.
@@ -356,12 +396,7 @@ void HxHostWindow::installPlugin(HxPlugin* plugin)
         if (meta->inherits(&HxPane::staticMetaObject)) {
             if (auto* pane = qobject_cast<HxPane*>(factory->create())) {
                 QDockWidget* dock = getPaneMgr()->addPane(pane, Qt::RightDockWidgetArea);
-                // Beside the history, in front of it: a plug-in pane is what
-                // the person loaded the plug-in for.
-                if (QDockWidget* history = getPaneMgr()->getDock(m_historyPane); history && dock) {
-                    tabifyDockWidget(history, dock);
-                    dock->raise();
-                }
+                giveRoomTo(dock);
             }
         } else if (meta->inherits(&HxAction::staticMetaObject)) {
             actionFactories.append(factory);

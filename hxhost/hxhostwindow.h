@@ -4,6 +4,7 @@
 
 #include "hxcore/hxmainwindow.h"
 
+#include <QPointer>
 #include <functional>
 
 class HxHistoryPane;
@@ -14,6 +15,7 @@ class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
 class QAction;
+class QDockWidget;
 class QLabel;
 
 // The window a person works in: the figure viewport in the middle, the
@@ -64,10 +66,13 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createPanes();
     void installPlugin(HxPlugin* plugin);
+    void giveRoomTo(QDockWidget* dock);
+    void applyRoom();
     void addPaneMenu(HxPane* pane);
     void createActions();
     void updateTitle();
@@ -75,6 +80,7 @@ private:
     QString lastFolder() const;
     void rememberFolder(const QString& file);
 
+    QPointer<QDockWidget> m_roomFor;
     HxViewport* m_viewport;
     HxScenePane* m_scenePane = nullptr;
     HxParametersPane* m_parametersPane = nullptr;
