@@ -317,8 +317,10 @@ void HxKinetorCanvasOverlay::paintHint(QPainter& painter) const
     const QRectF area = QRectF(m_view->rect()).adjusted(10, 10, -10, -10);
     const QFontMetricsF metrics(font);
     QRectF box = metrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, hint).adjusted(-8, -5, 8, 5);
-    // Along the bottom, where it leaves the dots in view.
-    box.moveBottom(area.bottom());
+    // Along the bottom, where it leaves the dots in view; in the middle of
+    // a canvas without any.
+    if (m_view->getLayer()->getNumPoses() > 0)
+        box.moveBottom(area.bottom());
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 200));
     painter.drawRoundedRect(box, 5, 5);

@@ -8,6 +8,9 @@
 
 #include "hxcore/hxscene.h"
 
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QtEndian>
@@ -142,6 +145,33 @@ TEST_F(WaveformTest, TheTimelineShowsTheLoadedSoundUnderTheRuler)
     EXPECT_LT(inked(15), 3);
     EXPECT_GT(inked(38), 8);
     EXPECT_LT(inked(55), 3);
+}
+
+// A picture of the timeline with six seconds of drum-like beats, in the build folder.
+TEST_F(WaveformTest, WritesTheTimelineWithItsSound)
+{
+    const int rate = 8000;
+    const QString drums =
+        writeFile(m_scratch, QStringLiteral("drums.wav"), wav(rate, 1, 16, false, rate * 6, [&](int f, int) {
+                      const double t = double(f) / rate;
+                      const double sinceBeat = std::fmod(t, 0.5);
+                      const double accent = std::fmod(t, 2.0) < 0.5 ? 1.0 : 0.6;
+                      return accent * std::exp(-sinceBeat * 14.0) * std::sin(2.0 * M_PI * 90.0 * t) * 0.9;
+                  }));
+    hxScene->setTimeStep(160);
+    hxScene->setAnimRange(HxTimeRange(0, 180 * 160));
+    hxScene->setPlayRange(HxTimeRange(0, 180 * 160));
+    hxScene->setTime(40 * 160);
+    HxWaveformStrip* strip = m_window->timelinePane()->waveform();
+    QSignalSpy ready(strip, &HxWaveformStrip::peaksReady);
+    ASSERT_TRUE(m_window->loadAudio(drums));
+    ASSERT_TRUE(ready.wait(5000));
+    m_window->timelinePane()->resize(900, 140);
+    QApplication::processEvents();
+    const QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots"));
+    ASSERT_TRUE(folder.mkpath(QStringLiteral(".")));
+    EXPECT_TRUE(
+        image(m_window->timelinePane()).save(folder.filePath(QStringLiteral("timeline-waveform.png"))));
 }
 
 } // namespace
