@@ -8,16 +8,15 @@
 #include "ui/hxkinetorviewoptions.h"
 
 #include "hxcore/hxscene.h"
+#include "hxcore/hxstyle.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
 const QColor CoverageColour(50, 110, 200);
-const QColor PathColour(204, 0, 0);
 const QColor WarningColour(245, 150, 0);
 const QColor TextColour(60, 60, 60);
 constexpr int TicksPerSecond = 4800;
@@ -218,14 +217,16 @@ void HxKinetorCanvasOverlay::paintCursorPath(QPainter& painter) const
     path.reserve(keys.count());
     for (int i = 0; i < keys.count(); ++i)
         path.append(toPixel(QPointF(keys.at(i)->x, keys.at(i)->y)));
-    QColor faint = PathColour;
+    // The path is the cursor's, in its colour.
+    const QColor colour = HxStyle::cursorColor();
+    QColor faint = colour;
     faint.setAlpha(80);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(faint, 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.drawPolyline(path);
 
     // A tick at every whole second of scene time along the path.
-    QColor tick = PathColour;
+    QColor tick = colour;
     tick.setAlpha(150);
     painter.setPen(Qt::NoPen);
     painter.setBrush(tick);
@@ -238,7 +239,7 @@ void HxKinetorCanvasOverlay::paintCursorPath(QPainter& painter) const
     // Where the performance was at the current time.
     if (hxScene && hxScene->getTime() >= first && hxScene->getTime() <= last) {
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(PathColour, 2.0));
+        painter.setPen(QPen(colour, 2.0));
         painter.drawEllipse(toPixel(pathAt(keys, hxScene->getTime())), 5.0, 5.0);
     }
 }
@@ -333,21 +334,6 @@ bool HxKinetorCanvasOverlay::paintCursor(QPainter& painter, const QRect& rect)
     if (!m_cursorOutside || !isOn(HxKinetorViewOptions::Coverage))
         return false;
     // The host style's cursor, in the warning colour.
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF box = QRectF(rect).adjusted(1.5, 1.5, -1.5, -1.5);
-    const QPointF centre = QRectF(rect).center();
-    QPainterPath marks;
-    marks.moveTo(box.left(), centre.y());
-    marks.lineTo(box.right(), centre.y());
-    marks.moveTo(centre.x(), box.top());
-    marks.lineTo(centre.x(), box.bottom());
-    marks.addEllipse(box.adjusted(box.width() / 6, box.height() / 6, -box.width() / 6, -box.height() / 6));
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(Qt::black, 3.5, Qt::SolidLine, Qt::RoundCap));
-    painter.drawPath(marks);
-    painter.setPen(QPen(WarningColour, 2.0, Qt::SolidLine, Qt::RoundCap));
-    painter.drawPath(marks);
-    painter.restore();
+    HxStyle::drawBlendCursor(rect, &painter, WarningColour);
     return true;
 }
