@@ -129,15 +129,18 @@ void HxKinetorCanvasAssist::paintUnderDots(QPainter& painter, int dotSize)
     m_overlay.paintUnderDots(painter, dotSize);
     // The warning stays while the cursor is outside, over any other hint.
     const bool outside = m_overlay.wasCursorOutside();
-    if (outside != m_warned) {
-        m_warned = outside;
-        if (outside)
+    const HxKinetorPane* pane = paneOf(m_view);
+    if (outside) {
+        if (!m_warned)
             showStatus(extrapolatingMessage());
-        else if (m_mouseInside && paneOf(m_view))
-            showStatus(modeHint(paneOf(m_view)->mode()));
-        else
-            clearStatus();
+    } else if (m_mouseInside && pane) {
+        // The mode may have changed since the mouse came in.
+        if (m_warned || m_shown != modeHint(pane->mode()))
+            showStatus(modeHint(pane->mode()));
+    } else if (m_warned) {
+        clearStatus();
     }
+    m_warned = outside;
 }
 
 bool HxKinetorCanvasAssist::paintCursor(QPainter& painter, const QRect& rect)

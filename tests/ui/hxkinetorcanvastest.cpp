@@ -7,6 +7,7 @@
 
 #include "hxcore/hxactionmenu.h"
 #include "hxcore/hxfloatproperty.h"
+#include "hxcore/hxnodemenu.h"
 #include "hxcore/hxscript.h"
 
 #include <QDir>
@@ -314,6 +315,13 @@ TEST_F(HxKinetorCanvasTest, TheCursorOutsideTheDotsIsFlaggedAndCanBeKeptInside)
     m_layer->getCursor()->setPosition(60.0f, 60.0f);
     grab();
     EXPECT_EQ(status->currentMessage(), HxKinetorCanvasAssist::modeHint(HxKinetorPane::PreviewMode));
+    m_pane->setMode(HxKinetorPane::RecordMode);
+    grab();
+    EXPECT_EQ(status->currentMessage(), HxKinetorCanvasAssist::modeHint(HxKinetorPane::RecordMode));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(m_view.get(), &leave);
+    EXPECT_TRUE(status->currentMessage().isEmpty());
+    m_pane->setMode(HxKinetorPane::PreviewMode);
 
     // A drag out of the dots: the cursor follows, or stops at the edge.
     const QPoint inside = pixelOf({60, 60});
@@ -360,6 +368,9 @@ TEST_F(HxKinetorCanvasTest, TheCanvasSaysWhatIsMissingAndDeleteRemovesTheSelecte
     QTest::keyClick(m_view.get(), Qt::Key_Backspace);
     EXPECT_EQ(m_layer->getNumPoses(), 1);
     EXPECT_FALSE(m_view->toolTip().isEmpty());
+    for (const char* name : {"KinetorEditModeButton", "KinetorPreviewModeButton", "KinetorRecordModeButton"})
+        EXPECT_FALSE(m_pane->findChild<QWidget*>(QLatin1String(name))->toolTip().isEmpty()) << name;
+    EXPECT_FALSE(m_pane->getNodeMenu()->toolTip().isEmpty());
 }
 
 // The Show menu sets the options; they live in the application settings and
