@@ -218,10 +218,7 @@ bool HxKinetorCanvasAssist::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::MouseMove: {
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->buttons() != Qt::NoButton)
-            break;
-        // Only hovering reaches here (the view tracks the mouse for the
-        // weights): the view's own handling is for drags.
+        // In Edit mode the weights follow the mouse, also while it drags a dot.
         const HxKinetorPane* pane = paneOf(m_view);
         if (pane && pane->mode() == HxKinetorPane::EditMode && hoverWeights()) {
             float x = 0.0f;
@@ -231,7 +228,11 @@ bool HxKinetorCanvasAssist::eventFilter(QObject* watched, QEvent* event)
             m_overlay.setHover(true, QPointF(x, y));
             m_view->update();
         }
-        return true;
+        // A move without a button only arrives because the view tracks the
+        // mouse for the weights; the view's own handling is for drags.
+        if (mouse->buttons() == Qt::NoButton)
+            return true;
+        break;
     }
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();

@@ -192,6 +192,15 @@ TEST_F(HxKinetorCanvasTest, WeightsShownAreTheBlendsAtTheCursorOrUnderTheHoverin
     grab();
     EXPECT_EQ(overlay().shownWeights(), weightsAt(layerAt({100, 70})));
     EXPECT_EQ(QPointF(active->getX(), active->getY()), QPointF(120, 10)) << "hovering moved the dot";
+    // While a dot is dragged the readout follows the mouse too.
+    const QPoint from = pixelOf({120, 10});
+    const QPoint to = from + QPoint(15, 25);
+    QTest::mousePress(m_view.get(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(m_view.get(), to);
+    grab();
+    EXPECT_EQ(overlay().shownWeights(), weightsAt(layerAt(to)));
+    QTest::mouseRelease(m_view.get(), Qt::LeftButton, Qt::NoModifier, to);
+    EXPECT_EQ(QPointF(active->getX(), active->getY()), layerAt(to));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(m_view.get(), &leave);
     grab();
