@@ -112,6 +112,8 @@ void HxKinetorCanvasAssist::followOptions()
             m_view->update();
         }
     });
+    // The canvas tracks the mouse only while weights are shown, for the Edit
+    // mode readout; otherwise moves arrive only with a button held, as ever.
     m_view->setMouseTracking(hoverWeights());
 }
 

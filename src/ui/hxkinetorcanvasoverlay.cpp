@@ -270,6 +270,7 @@ void HxKinetorCanvasOverlay::paintWeights(QPainter& painter, int dotSize) const
 
 void HxKinetorCanvasOverlay::paintDotNumbers(QPainter& painter, int dotSize) const
 {
+    // Counted from 1 in list order, as a person counts the dots.
     const QList<HxKinetorPose*>& poses = m_view->getLayer()->getPoses();
     for (int i = 0; i < poses.size(); ++i) {
         const QPointF centre = toPixel(QPointF(poses[i]->getX(), poses[i]->getY()));

@@ -21,7 +21,8 @@ class HxKinetorInfluenceMap
 {
 public:
     // The view a map was computed for; a map is only recomputed when this
-    // changes.
+    // changes. The origin is part of it: a pan shows another part of the
+    // canvas, which needs its own samples.
     struct Frame
     {
         std::vector<HxBlendDot> dots;

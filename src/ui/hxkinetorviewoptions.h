@@ -31,7 +31,8 @@ public:
         // Each dot's number in the layer.
         DotNumbers,
         // What the canvas is missing (a figure, a second dot) and dots that
-        // share a cell.
+        // share a cell. An option like the rest, since these words are drawn
+        // on the canvas, which paints as before until asked for more.
         CanvasHints,
         // A drag clamps the cursor to the covered area.
         KeepCursorInside,
