@@ -61,8 +61,12 @@ HxAudioPeaks HxAudioPeaks::read(const QString& path, int spansPerSecond, QString
     }
 
     const qint64 frameBytes = qint64(bytes) * info.channels;
-    const double framesPerSpan = double(info.sampleRate) / spansPerSecond;
-    const auto spans = std::size_t(std::ceil(double(info.frames) / framesPerSpan));
+    // Frame f falls in span f * spansPerSecond / rate (rounded down).
+    const qint64 rate = info.sampleRate;
+    const auto spans = std::size_t((info.frames * spansPerSecond + rate - 1) / rate);
+    const auto firstFrameOf = [&](std::size_t span) {
+        return (qint64(span) * rate + spansPerSecond - 1) / spansPerSecond;
+    };
     peaks.m_spansPerSecond = spansPerSecond;
     peaks.m_low.assign(spans, 0.0f);
     peaks.m_high.assign(spans, 0.0f);
@@ -71,6 +75,8 @@ HxAudioPeaks HxAudioPeaks::read(const QString& path, int spansPerSecond, QString
     const qint64 blockFrames = std::max<qint64>(1, (1 << 20) / frameBytes);
     QByteArray block;
     qint64 frame = 0;
+    std::size_t span = 0;
+    qint64 nextSpan = firstFrameOf(1);
     while (frame < info.frames) {
         if (cancel && cancel->load())
             return HxAudioPeaks();
@@ -81,7 +87,8 @@ HxAudioPeaks HxAudioPeaks::read(const QString& path, int spansPerSecond, QString
             break;
         const auto* data = reinterpret_cast<const uchar*>(block.constData());
         for (qint64 f = 0; f < got; ++f, ++frame) {
-            const auto span = std::min(spans - 1, std::size_t(double(frame) / framesPerSpan));
+            while (frame >= nextSpan && span + 1 < spans)
+                nextSpan = firstFrameOf(++span + 1);
             float& low = peaks.m_low[span];
             float& high = peaks.m_high[span];
             for (int c = 0; c < info.channels; ++c) {
