@@ -50,13 +50,13 @@ HxAudioPeaks HxAudioPeaks::read(const QString& path, int spansPerSecond, QString
     const bool usable = info.floatSamples ? (bytes == 4 || bytes == 8) : (bytes >= 1 && bytes <= 4);
     if (!usable || spansPerSecond <= 0) {
         if (error)
-            *error = QObject::tr("%1: %2-bit samples cannot be drawn").arg(path).arg(info.bitsPerSample);
+            *error = tr("%1: %2-bit samples cannot be drawn").arg(path).arg(info.bitsPerSample);
         return peaks;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !file.seek(info.dataOffset)) {
         if (error)
-            *error = QObject::tr("%1: cannot read the sound data (%2)").arg(path, file.errorString());
+            *error = tr("%1: cannot read the sound data (%2)").arg(path, file.errorString());
         return peaks;
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <atomic>
 #include <vector>
@@ -10,6 +11,8 @@
 // resolution is a few megabytes of peaks.
 class HxAudioPeaks
 {
+    Q_DECLARE_TR_FUNCTIONS(HxAudioPeaks)
+
 public:
     static constexpr int DefaultSpansPerSecond = 200;
 

@@ -298,13 +298,13 @@ QString HxKinetorCanvasOverlay::canvasHint() const
 {
     const HxKinetorLayer* layer = m_view ? m_view->getLayer() : nullptr;
     if (!layer || !layer->getNode())
-        return QObject::tr("Pick a figure above");
+        return tr("Pick a figure above");
     if (layer->getNumPoses() == 0)
-        return QObject::tr("Click to place a pose dot");
+        return tr("Click to place a pose dot");
     if (!m_layout.canBlend())
-        return QObject::tr("Add a second dot to blend");
+        return tr("Add a second dot to blend");
     if (m_layout.hasSharedCells())
-        return QObject::tr("Marked dots share a cell with an earlier dot: only the first counts");
+        return tr("Marked dots share a cell with an earlier dot: only the first counts");
     return QString();
 }
 

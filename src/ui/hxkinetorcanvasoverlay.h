@@ -3,6 +3,7 @@
 #include "ui/hxkinetordotlayout.h"
 #include "ui/hxkinetorinfluencemap.h"
 
+#include <QCoreApplication>
 #include <QPointF>
 #include <QPointer>
 #include <QRect>
@@ -21,6 +22,8 @@ class QPainter;
 // and paints nothing while its option is off.
 class HxKinetorCanvasOverlay
 {
+    Q_DECLARE_TR_FUNCTIONS(HxKinetorCanvasOverlay)
+
 public:
     explicit HxKinetorCanvasOverlay(HxKinetorLayerView* view);
     ~HxKinetorCanvasOverlay();
