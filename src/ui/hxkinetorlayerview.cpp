@@ -75,7 +75,12 @@ HxKinetorLayerView::HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent, c
     m_assist = new HxKinetorCanvasAssist(this);
 }
 
-HxKinetorLayerView::~HxKinetorLayerView() = default;
+HxKinetorLayerView::~HxKinetorLayerView()
+{
+    // Before the widget part goes: hiding it sends events that the assist
+    // would otherwise watch on a view that is half gone.
+    delete m_assist;
+}
 
 HxKinetorLayer* HxKinetorLayerView::getLayer() const
 {
