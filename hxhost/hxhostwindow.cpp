@@ -356,27 +356,8 @@ void HxHostWindow::giveRoomTo(QDockWidget* dock)
     splitDockWidget(parameters, dock, Qt::Vertical);
     tabifyDockWidget(parameters, history);
     parameters->raise();
-    // Sizes only take once the window is laid out on screen.
-    m_roomFor = dock;
-    if (isVisible())
-        QTimer::singleShot(0, this, &HxHostWindow::applyRoom);
-}
-
-void HxHostWindow::applyRoom()
-{
-    QDockWidget* parameters = getPaneMgr()->getDock(m_parametersPane);
-    if (!m_roomFor || !parameters)
-        return;
-    resizeDocks({parameters, m_roomFor}, {300, 660}, Qt::Vertical);
-    resizeDocks({m_roomFor}, {560}, Qt::Horizontal);
-    m_roomFor.clear();
-}
-
-void HxHostWindow::showEvent(QShowEvent* event)
-{
-    HxMainWindow::showEvent(event);
-    if (m_roomFor)
-        QTimer::singleShot(0, this, &HxHostWindow::applyRoom);
+    resizeDocks({parameters, dock}, {300, 660}, Qt::Vertical);
+    resizeDocks({dock}, {560}, Qt::Horizontal);
 }
 
 // A module's panes come first, then its actions, whose init() looks the

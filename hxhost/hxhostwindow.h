@@ -4,7 +4,6 @@
 
 #include "hxcore/hxmainwindow.h"
 
-#include <QPointer>
 #include <functional>
 
 class HxHistoryPane;
@@ -66,13 +65,11 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     void createPanes();
     void installPlugin(HxPlugin* plugin);
     void giveRoomTo(QDockWidget* dock);
-    void applyRoom();
     void addPaneMenu(HxPane* pane);
     void createActions();
     void updateTitle();
@@ -80,7 +77,6 @@ private:
     QString lastFolder() const;
     void rememberFolder(const QString& file);
 
-    QPointer<QDockWidget> m_roomFor;
     HxViewport* m_viewport;
     HxScenePane* m_scenePane = nullptr;
     HxParametersPane* m_parametersPane = nullptr;

@@ -262,13 +262,14 @@ TEST_F(HxKinetorCanvasTest, TheInfluenceMapIsTheSelectedDotsWeightAndIsComputedO
         addDot(40.0f * d, 10.0f * d);
     m_layer->setActivePose(m_layer->getPoses().at(1));
     grab();
-    ASSERT_TRUE(map.isValid());
-    EXPECT_NEAR(map.weightAt(40.0f, 10.0f), 1.0, 1e-9);
-    EXPECT_NEAR(map.weightAt(-30.0f, 70.0f), weightsAt({-30.0, 70.0})[1], 1e-9);
+    const auto& line = overlay().influenceMap();
+    ASSERT_TRUE(line.isValid());
+    EXPECT_NEAR(line.weightAt(40.0f, 10.0f), 1.0, 1e-9);
+    EXPECT_NEAR(line.weightAt(-30.0f, 70.0f), weightsAt({-30.0, 70.0})[1], 1e-9);
     // A dot that does not count has no map.
     m_layer->setActivePose(addDot(40.6f, 10.2f));
     grab();
-    EXPECT_FALSE(map.isValid());
+    EXPECT_FALSE(line.isValid());
 }
 
 // The covered area, the warning when the cursor leaves it, and the clamp that
