@@ -95,10 +95,15 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     }
     updateTitle();
     resize(1360, 860);
+    // In the application a person uses, no change escapes the history.
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(true);
 }
 
 HxHostWindow::~HxHostWindow()
 {
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(false);
     if (m_timelinePane)
         m_timelinePane->playback()->stop();
 }
@@ -157,15 +162,28 @@ void HxHostWindow::createActions()
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr;
-    if (stack) {
-        m_undo = stack->createUndoAction(this, tr("&Undo"));
-        m_redo = stack->createRedoAction(this, tr("&Redo"));
-    } else {
-        m_undo = new QAction(tr("&Undo"), this);
-        m_redo = new QAction(tr("&Redo"), this);
-        m_undo->setEnabled(false);
-        m_redo->setEnabled(false);
+    // Undo and Redo go through the host's stack, never straight to the Qt
+    // one, so that they wait for a change in progress.
+    m_undo = new QAction(tr("&Undo"), this);
+    m_redo = new QAction(tr("&Redo"), this);
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
+    if (QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr) {
+        const auto follow = [this](QAction* action, const QString& prefix, const QString& step) {
+            action->setText(step.isEmpty() ? prefix : tr("%1 %2").arg(prefix, step));
+        };
+        connect(stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::undoTextChanged, m_undo,
+                [this, follow](const QString& step) { follow(m_undo, tr("&Undo"), step); });
+        connect(stack, &QUndoStack::redoTextChanged, m_redo,
+                [this, follow](const QString& step) { follow(m_redo, tr("&Redo"), step); });
+        connect(m_undo, &QAction::triggered, hxUndoStack, &HxUndoStack::undo);
+        connect(m_redo, &QAction::triggered, hxUndoStack, &HxUndoStack::redo);
+        connect(hxUndoStack, &HxUndoStack::refused, this,
+                [this](const QString& message) { statusBar()->showMessage(message, 4000); });
+        m_undo->setEnabled(stack->canUndo());
+        m_redo->setEnabled(stack->canRedo());
     }
     m_undo->setObjectName(QStringLiteral("undoAction"));
     m_redo->setObjectName(QStringLiteral("redoAction"));
@@ -251,6 +269,9 @@ bool HxHostWindow::loadFigure(const QString& path)
     if (!hxScene)
         return false;
     QString error;
+    // What the file sets, and what plug-ins set up for a new node, is where
+    // the figure starts, not an edit to undo: adding a figure is no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
@@ -291,6 +312,9 @@ void HxHostWindow::newScene()
     m_timelinePane->playback()->stop();
     if (!hxScene)
         return;
+    // Whatever is in progress ends before the scene it works on goes.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     hxScene->clear();
     hxScene->setAudio(nullptr);
     hxScene->setTime(0);
@@ -389,6 +413,8 @@ void HxHostWindow::about()
 
 int HxHostWindow::loadPlugins(const QString& folder)
 {
+    // A plug-in setting up its panes makes no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     const int before = int(m_plugins.errors().size());
     const int modulesBefore = m_plugins.count();
     const int loaded = m_plugins.loadFolder(folder);
@@ -508,6 +534,9 @@ void HxHostWindow::closeEvent(QCloseEvent* event)
         return;
     }
     m_timelinePane->playback()->stop();
+    // A drag or a burst of fills still open ends here, kept as its step.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     saveWindowSettings();
     event->accept();
 }

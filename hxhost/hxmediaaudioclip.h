@@ -39,6 +39,8 @@ public:
     HxTime getEndTime() const override;
     void seek(HxTime time) override;
     int getRate() const override { return m_info.sampleRate; }
+    void setRate(double rate) override;
+    double playbackRate() const { return m_playbackRate; }
     void play() override;
     void stop() override;
 
@@ -47,6 +49,7 @@ private:
 
     QString m_path;
     WavInfo m_info;
+    double m_playbackRate = 1.0;
     std::unique_ptr<QAudioOutput> m_output;
     std::unique_ptr<QMediaPlayer> m_player;
 };

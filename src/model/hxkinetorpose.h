@@ -36,6 +36,8 @@ public:
     const NodeDataVector& getNodeData() const { return m_nodeData; }
     // The record at that position, or null when there is none.
     HxKinetorNodeData* getNodeDataAt(qsizetype index) const;
+    // Exchanges the records with the given ones (undo of a re-capture).
+    void swapNodeData(NodeDataVector& records) { m_nodeData.swap(records); }
 
     // True for poses made in memory and for poses read in the older form,
     // whose records hold a local transform rather than control values.
