@@ -2,6 +2,7 @@
 
 #include "hxhostwindow.h"
 #include "hxplayback.h"
+#include "hxscenedocument.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -32,6 +33,9 @@ void HxHostTest::SetUp()
     m_figure = makeFigure(QStringLiteral("Stick"));
     hxScene->addNode(m_figure);
     m_window = std::make_unique<HxHostWindow>();
+    // Closing or emptying a changed scene would ask with a message box that
+    // nobody answers; tests that care answer it themselves.
+    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->timelinePane()->playback()->setClock([this] { return m_now; });
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
