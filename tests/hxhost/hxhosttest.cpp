@@ -16,6 +16,7 @@
 #include "hxcore/hxundostackhold.h"
 
 #include <QFile>
+#include <QMessageBox>
 #include <QTest>
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -33,8 +34,8 @@ void HxHostTest::SetUp()
     m_figure = makeFigure(QStringLiteral("Stick"));
     hxScene->addNode(m_figure);
     m_window = std::make_unique<HxHostWindow>();
-    // Closing or emptying a changed scene would ask with a message box that
-    // nobody answers; tests that care answer it themselves.
+    // Nobody answers a question here: closing or renewing a changed scene
+    // discards it instead of waiting on a modal box.
     m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->timelinePane()->playback()->setClock([this] { return m_now; });
     m_window->show();
