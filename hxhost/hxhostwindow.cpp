@@ -164,7 +164,7 @@ void HxHostWindow::createActions()
     QAction* saveAs = file->addAction(tr("Save &As\u2026"), this, &HxHostWindow::saveSceneAs);
     saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     file->addSeparator();
-    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_FileDialogNewFolder),
+    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton),
                                           tr("Load &Figure\u2026"), this, &HxHostWindow::chooseFigure);
     openFigure->setToolTip(tr("Add a figure from a JSON file"));
     QAction* openAudio = file->addAction(s->standardIcon(QStyle::SP_MediaVolume), tr("Load &Audio\u2026"),

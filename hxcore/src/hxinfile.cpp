@@ -144,6 +144,8 @@ unsigned HxInFile::readInts(int* values, qsizetype count)
     HX_CHECK_SECTION();
     if (count < 0 || remaining() / 4 < count)
         return EndOfSection;
+    if (count == 0)
+        return Ok;
     const char* at = take(count * 4);
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
         std::memcpy(values, at, size_t(count) * 4);
@@ -159,6 +161,8 @@ unsigned HxInFile::readFloats(float* values, qsizetype count)
     HX_CHECK_SECTION();
     if (count < 0 || remaining() / 4 < count)
         return EndOfSection;
+    if (count == 0)
+        return Ok;
     const char* at = take(count * 4);
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
         std::memcpy(values, at, size_t(count) * 4);

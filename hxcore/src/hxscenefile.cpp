@@ -22,6 +22,7 @@
 #include <QSet>
 #include <QUndoStack>
 #include <exception>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -381,7 +382,14 @@ bool HxSceneFile::loadBytes(const QByteArray& data, const QString& sourceName)
     }
     in.m_pos = 0;
 
-    // The file is whole: the open scene makes way for it.
+    // The file is whole: the open scene makes way for it. What was being
+    // edited in it ends first, and nothing of the reading below (converted
+    // poses, the state script) may become an undo step.
+    std::optional<HxUndoStack::PauseGathering> notAnEdit;
+    if (hxUndoStack) {
+        hxUndoStack->closeAllHolds();
+        notAnEdit.emplace(hxUndoStack);
+    }
     HxScene* scene = hxScene;
     scene->clear();
     scene->setAudio(nullptr);
