@@ -4,6 +4,7 @@
 #include "hxmediaaudioclip.h"
 #include "hxparameterspane.h"
 #include "hxplayback.h"
+#include "hxscenedocument.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -58,6 +59,17 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     setActionMgr(new HxActionMgr(this));
     m_viewport = new HxViewport(getViewportMgr(), this);
     setCentralWidget(m_viewport);
+    m_document = new HxSceneDocument(this);
+    m_document->setReporter([this](const QString& title, const QString& message) { report(title, message); });
+    connect(m_document, &HxSceneDocument::titleChanged, this, &HxHostWindow::updateTitle);
+    connect(m_document, &HxSceneDocument::opened, this, [this](const QString& audio) {
+        if (audio.isEmpty())
+            return;
+        if (QFileInfo::exists(audio))
+            loadAudio(audio);
+        else
+            statusBar()->showMessage(tr("The scene's sound track %1 is missing").arg(audio), 8000);
+    });
     createPanes();
     createActions();
 
@@ -120,13 +132,25 @@ void HxHostWindow::createActions()
     HxPlayback* playback = m_timelinePane->playback();
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* newScene =
-        file->addAction(s->standardIcon(QStyle::SP_FileIcon), tr("&New"), this, &HxHostWindow::newScene);
+    QAction* newScene = file->addAction(s->standardIcon(QStyle::SP_FileIcon), tr("&New"), this,
+                                        &HxHostWindow::confirmNewScene);
     newScene->setShortcut(QKeySequence::New);
     newScene->setToolTip(tr("Start an empty scene"));
-    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton),
+    QAction* openScene = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open\u2026"),
+                                         this, &HxHostWindow::chooseScene);
+    openScene->setShortcut(QKeySequence::Open);
+    openScene->setToolTip(tr("Open a saved scene"));
+    QMenu* recent = file->addMenu(tr("Open &Recent"));
+    recent->setObjectName(QStringLiteral("recentMenu"));
+    connect(recent, &QMenu::aboutToShow, recent, [this, recent] { m_document->fillRecentMenu(recent); });
+    QAction* saveScene = file->addAction(s->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"), this,
+                                         &HxHostWindow::saveScene);
+    saveScene->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(tr("Save &As\u2026"), this, &HxHostWindow::saveSceneAs);
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_FileDialogNewFolder),
                                           tr("Load &Figure\u2026"), this, &HxHostWindow::chooseFigure);
-    openFigure->setShortcut(QKeySequence::Open);
     openFigure->setToolTip(tr("Add a figure from a JSON file"));
     QAction* openAudio = file->addAction(s->standardIcon(QStyle::SP_MediaVolume), tr("Load &Audio\u2026"),
                                          this, &HxHostWindow::chooseAudio);
@@ -214,6 +238,8 @@ void HxHostWindow::createActions()
     bar->setIconSize(QSize(20, 20));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->addAction(newScene);
+    bar->addAction(openScene);
+    bar->addAction(saveScene);
     bar->addAction(openFigure);
     bar->addAction(openAudio);
     bar->addSeparator();
@@ -294,7 +320,50 @@ void HxHostWindow::newScene()
     hxScene->setTime(0);
     if (hxUndoStack)
         hxUndoStack->clear();
+    m_document->reset();
     m_viewport->frameAll();
+}
+
+void HxHostWindow::confirmNewScene()
+{
+    if (m_document->maybeSave())
+        newScene();
+}
+
+bool HxHostWindow::openScene(const QString& path)
+{
+    m_timelinePane->playback()->stop();
+    if (!m_document->open(path))
+        return false;
+    m_viewport->frameAll();
+    statusBar()->showMessage(tr("Opened %1").arg(m_document->displayName()), 5000);
+    return true;
+}
+
+void HxHostWindow::chooseScene()
+{
+    if (!m_document->maybeSave())
+        return;
+    const QString path = m_document->askOpenPath();
+    if (!path.isEmpty())
+        openScene(path);
+}
+
+bool HxHostWindow::saveScene()
+{
+    const bool saved = m_document->save();
+    if (saved)
+        statusBar()->showMessage(tr("Saved %1").arg(m_document->displayName()), 5000);
+    return saved;
+}
+
+bool HxHostWindow::saveSceneAs()
+{
+    const QString path = m_document->askSavePath();
+    if (path.isEmpty() || !m_document->saveAs(path))
+        return false;
+    statusBar()->showMessage(tr("Saved %1").arg(m_document->displayName()), 5000);
+    return true;
 }
 
 QString HxHostWindow::lastFolder() const
@@ -449,12 +518,21 @@ void HxHostWindow::updateTitle()
         for (HxNode* node : hxScene->nodes())
             if (qobject_cast<HxSkeleton*>(node))
                 figures.append(node->objectName());
-    setWindowTitle(figures.isEmpty() ? tr("hxhost")
-                                     : tr("%1 \u2014 hxhost").arg(figures.join(QStringLiteral(", "))));
+    // A saved scene is named by its file; a new one by its figures. The
+    // [*] shows the modified mark.
+    QString name = figures.join(QStringLiteral(", "));
+    if (m_document && !m_document->filePath().isEmpty())
+        name = m_document->displayName();
+    setWindowTitle(name.isEmpty() ? tr("[*]hxhost") : tr("%1[*] \u2014 hxhost").arg(name));
+    setWindowModified(m_document && m_document->isModified());
 }
 
 void HxHostWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_document->maybeSave()) {
+        event->ignore();
+        return;
+    }
     m_timelinePane->playback()->stop();
     // A drag or a burst of fills still open ends here, kept as its step.
     if (hxUndoStack)

@@ -32,6 +32,7 @@ public:
     static bool readWavInfo(const QString& path, WavInfo& info, QString* error = nullptr);
 
     QString fileName() const { return m_path; }
+    QString getFileName() const override { return m_path; }
     const WavInfo& info() const { return m_info; }
     bool hasOutput() const { return m_player != nullptr; }
 

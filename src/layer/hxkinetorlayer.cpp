@@ -127,9 +127,14 @@ HxKinetorLayer::~HxKinetorLayer()
     m_activePose = nullptr;
     qDeleteAll(m_poses);
     m_poses.clear();
+    // A layer read from a file that no group took still has its view
+    // without a parent; nobody else would ever delete it. Later, so that
+    // whoever holds such a view meanwhile may still delete it first.
+    if (m_view && !m_view->parentWidget())
+        m_view->deleteLater();
 }
 
-void HxKinetorLayer::postLoadFile()
+void HxKinetorLayer::postLoadFile(const HxInFile*)
 {
     for (HxKinetorPose* pose : std::as_const(m_poses))
         updateChangeFlags(pose);

@@ -49,7 +49,11 @@ public:
     ~HxKinetorLayer() override;
 
     // After a scene load has filled name, node and poses.
-    void postLoadFile() override;
+    void postLoadFile(const HxInFile* file) override;
+    // Scene storage (src/io/hxkinetorlayerstorage.cpp).
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
 
     QString getName() const { return m_name; }
     void setName(const QString& name) { m_name = name; }

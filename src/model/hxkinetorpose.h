@@ -55,7 +55,12 @@ public:
     // and rotation as the control values those transforms produced.
     void applyBackwardCompatible();
 
-    void postLoadFile() override;
+    // Scene storage (src/io/hxkinetorposestorage.cpp); a pose read without
+    // its form flag is converted after loading.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+    void postLoadFile(const HxInFile* file) override;
 
 public slots:
     void setNodeData(const QString& nodeName, HxVec3 pos, HxVec3 scale, double genScale, HxQuat rot);

@@ -180,6 +180,12 @@ void HxKinetorPane::nodeAdded(HxNode* node)
         auto* data = new HxKinetorElementData;
         data->setNode(node);
         node->addDataItem(data);
+    } else if (auto* data = node ? qobject_cast<HxKinetorElementData*>(
+                                       node->findDataItem(QStringLiteral("KinetorData")))
+                                 : nullptr;
+               data && !data->getNode()) {
+        // An item read from a scene saved without a pane names no node.
+        data->setNode(node);
     }
     auto group = std::make_unique<HxKinetorLayerGroup>(this, node, m_widgetStack);
     m_widgetStack->addWidget(group.get());

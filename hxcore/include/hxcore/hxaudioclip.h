@@ -3,6 +3,8 @@
 #include "hxcore/hxglobal.h"
 #include "hxcore/hxtime.h"
 
+#include <QString>
+
 // The scene's sound track, as the timeline and the plug-ins drive it.
 class HXCORE_EXPORT HxAudioClip
 {
@@ -17,4 +19,7 @@ public:
     virtual void setRate(double rate) = 0;
     virtual void play() = 0;
     virtual void stop() = 0;
+    // The file the clip plays, which a saved scene names; empty when it
+    // comes from no file.
+    virtual QString getFileName() const;
 };
