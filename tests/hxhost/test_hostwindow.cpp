@@ -193,3 +193,17 @@ TEST_F(HostWindowTest, UndoWaitsForALiveDragAndClosingTheWindowEndsItAsItsStep)
     m_window->undoAction()->trigger();
     EXPECT_EQ(turn->getValue(), 25.0f);
 }
+
+TEST_F(HostWindowTest, AChangeStillWaitingForItsStepCountsWhenAskingToSave)
+{
+    ASSERT_TRUE(m_window->document()->saveAs(m_scratch.filePath(QStringLiteral("clean.hxs"))));
+    int asked = 0;
+    m_window->document()->setSaveQuestion([&](const QString&) {
+        ++asked;
+        return QMessageBox::Cancel;
+    });
+    bone("arm")->getXRotControl()->setValue(30.0f); // loose: its step closes once the event loop runs
+    EXPECT_FALSE(m_window->document()->maybeSave());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(hxUndoStack->undoStack()->undoText(), QStringLiteral("Change"));
+}
