@@ -1,13 +1,26 @@
 // Blend and record costs on a figure with 100 bones that follow no other bone
 // and 200 morph channels, every one of them varying between the poses.
 //
-//   BM_BlendTick/<dots>           one applyBlend with the weights solved once
+// 2,500 blended channels (100 bones x 23 + 200 morphs), 1,200 values set per
+// tick (100 bones x 10 controls + 200 morphs).
+//
+//   BM_BlendTick/<dots>           one applyBlend through the layer's blend plan
 //   BM_BlendTickReference/<dots>  the same tick with one elimination per channel
+//   BM_BlendFloor/<dots>          the arithmetic a blend cannot do without: the
+//                                 distance matrix, one LU factorisation and one
+//                                 dot product per channel over a contiguous table
+//   BM_EulerConversion/<clear>    100 rotations to Euler angles after 256-bit AVX
+//                                 code left the upper register halves dirty,
+//                                 without (0) and with (1) clearing them first
+//   BM_EditBrackets/<keys>        the layer's beginEdit and finishEdit around a
+//                                 three-tick Record drag at the end of that many
+//                                 keys per channel (counters in ms)
 //   BM_RecordTick/<seconds>       one Record tick appending after that much
 //                                 recorded animation (10 s, 10 min)
 //   BM_RecordTickAmid/<seconds>   one Record tick re-recording in the middle of
 //                                 that much animation
 
+#include "layer/hxkinetorblend.h"
 #include "layer/hxkinetorclock.h"
 #include "layer/hxkinetorlayer.h"
 #include "layer/hxpointcontrol.h"
@@ -19,13 +32,16 @@
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxmorph.h"
 #include "hxcore/hxobject.h"
+#include "hxcore/hxquat.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxscriptengine.h"
 #include "hxcore/hxskeleton.h"
 #include "hxcore/hxundostack.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <memory>
 
 namespace {
@@ -106,6 +122,7 @@ public:
     }
 
     HxKinetorLayer* layer() const { return m_layer.get(); }
+    HxSkeleton* figure() const { return m_figure; }
     BenchClock* clock() const { return m_clock; }
     HxKinetorPane& pane() { return m_pane; }
 
@@ -202,10 +219,139 @@ void BM_RecordTickAmid(benchmark::State& state)
     recordTicks(state, end / 2, end);
 }
 
+void BM_BlendFloor(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    constexpr int kChannels = kBones * 23 + kMorphs;
+    QRandomGenerator random(7);
+    std::vector<HxBlendDot> dots;
+    for (int d = 0; d < n; ++d)
+        dots.push_back(
+            {float(40 * (d % 8) + int(random.bounded(20))), float(40 * (d / 8) + int(random.bounded(20)))});
+    // Channel-major: each channel's values over the dots side by side.
+    std::vector<double> table(std::size_t(kChannels) * std::size_t(n));
+    for (double& v : table)
+        v = random.generateDouble();
+    std::vector<double> out(kChannels);
+    std::vector<double> weights;
+    HxKinetorMatrix a;
+    float x = 0.0f;
+    for (auto _ : state) {
+        x = x >= 300.0f ? 0.0f : x + 1.5f;
+        const float y = 0.37f * x + 20.0f;
+        bool collinear = false;
+        double tc = 0.0;
+        buildBlendSystem(dots, x, y, a, collinear, tc);
+        computeBlendWeights(a, dots, x, y, collinear, tc, weights);
+        for (int c = 0; c < kChannels; ++c) {
+            const double* values = table.data() + std::size_t(c) * std::size_t(n);
+            double sum = 0.0;
+            for (int i = 0; i < n; ++i)
+                sum += weights[std::size_t(i)] * values[i];
+            out[std::size_t(c)] = sum;
+        }
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+// Writes a 256-bit register behind the compiler's back, so no vzeroupper
+// follows: what a library compiled for AVX may leave behind.
+__attribute__((target("avx"))) void dirtyUpperHalves()
+{
+    asm volatile("vcmptrueps %%ymm15, %%ymm15, %%ymm15" ::: "xmm15");
+}
+#else
+void dirtyUpperHalves() {}
+#endif
+
+void BM_EulerConversion(benchmark::State& state)
+{
+    if (!__builtin_cpu_supports("avx")) {
+        state.SkipWithError("no AVX on this machine: nothing to clear");
+        return;
+    }
+    QRandomGenerator random(3);
+    std::vector<HxQuat> rotations;
+    for (int i = 0; i < kBones; ++i) {
+        HxQuat q;
+        q.setValue(HxRotationOrder::YZX,
+                   HxVec3(float(random.generateDouble() - 0.5), float(random.generateDouble() - 0.5),
+                          float(random.generateDouble() - 0.5)));
+        rotations.push_back(q);
+    }
+    HxVec3 euler;
+    for (auto _ : state) {
+        dirtyUpperHalves();
+        if (state.range(0))
+            hxClearUpperVectorHalves();
+        for (const HxQuat& q : rotations) {
+            q.getValue(HxRotationOrder::YZX, euler);
+            benchmark::DoNotOptimize(euler);
+        }
+    }
+}
+
+// The brackets of a whole Record drag over a long recording: every varying
+// control and property of the figure snapshots its keys at beginEdit and
+// pushes its undo item at finishEdit.
+void BM_EditBrackets(benchmark::State& state)
+{
+    const int keys = int(state.range(0));
+    BlendRig rig(32);
+    HxKinetorLayer* layer = rig.layer();
+    rig.prerecord(keys * kStep);
+    rig.pane().setMode(HxKinetorPane::RecordMode);
+    rig.pane().setExtendFrames(true);
+    double begin = 0.0;
+    double finish = 0.0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        const int end = hxScene->getAnimRange().end;
+        hxScene->setPlayRange(HxTimeRange(0, end));
+        hxScene->setTime(end);
+        layer->getClock()->start();
+        layer->setCurrentTime(end);
+        layer->setRecordTime(end);
+        const auto t0 = Clock::now();
+        layer->beginEdit();
+        const auto t1 = Clock::now();
+        for (int tick = 0; tick < 3; ++tick) {
+            layer->getCursor()->setPosition(10.0f * float(tick), 30.0f);
+            rig.clock()->advance(34);
+            layer->timerUpdate();
+        }
+        const auto t2 = Clock::now();
+        layer->finishEdit(QStringLiteral("Kinetoring"));
+        const auto t3 = Clock::now();
+        begin += std::chrono::duration<double, std::milli>(t1 - t0).count();
+        finish += std::chrono::duration<double, std::milli>(t3 - t2).count();
+        state.SetIterationTime(std::chrono::duration<double>((t1 - t0) + (t3 - t2)).count());
+    }
+    state.counters["beginEdit_ms"] = begin / double(state.iterations());
+    state.counters["finishEdit_ms"] = finish / double(state.iterations());
+}
+
 } // namespace
 
-BENCHMARK(BM_BlendTick)->Arg(4)->Arg(16)->Arg(32)->Arg(64)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_BlendTickReference)->Arg(4)->Arg(16)->Arg(32)->Arg(64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlendTick)->Arg(4)->Arg(16)->Arg(32)->Arg(64)->Arg(128)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlendFloor)
+    ->Arg(4)
+    ->Arg(16)
+    ->Arg(32)
+    ->Arg(64)
+    ->Arg(128)
+    ->Arg(256)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BlendTickReference)->Arg(4)->Arg(16)->Arg(32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EulerConversion)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EditBrackets)
+    ->Arg(18000)
+    ->Arg(90000)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordTick)->Arg(10)->Arg(60)->Arg(600)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RecordTickAmid)->Arg(10)->Arg(60)->Arg(600)->Unit(benchmark::kMicrosecond);
 
@@ -214,6 +360,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     HxApp app;
+    // As in the host, the script engine has run before anyone blends.
+    HxScriptEngine scripts;
+    scripts.run(QStringLiteral("var warm = 0; for (var i = 0; i < 1000; ++i) warm += Math.atan2(i, 3);"));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -94,6 +94,9 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
                    this);
     hint->setEnabled(false);
     statusBar()->addPermanentWidget(hint);
+    // A pane's own hint (the mouse over another canvas) replaces the viewport's.
+    connect(statusBar(), &QStatusBar::messageChanged, hint,
+            [hint](const QString& message) { hint->setVisible(message.isEmpty()); });
 
     if (hxScene) {
         connect(hxScene, &HxScene::nodeAdded, this, &HxHostWindow::updateTitle);
@@ -516,6 +519,24 @@ int HxHostWindow::loadPlugins(const QString& folder)
     return loaded;
 }
 
+// A plug-in pane is what the person loaded the plug-in for, and its canvas
+// wants room to perform on: it takes the larger, lower part of a wider right
+// column, under the parameters, with the history behind them. The viewport
+// keeps the middle.
+void HxHostWindow::giveRoomTo(QDockWidget* dock)
+{
+    QDockWidget* parameters = getPaneMgr()->getDock(m_parametersPane);
+    QDockWidget* history = getPaneMgr()->getDock(m_historyPane);
+    if (!dock || !parameters || !history)
+        return;
+    // Split before tabbing: a dock split off a tabbed one would join its tabs.
+    splitDockWidget(parameters, dock, Qt::Vertical);
+    tabifyDockWidget(parameters, history);
+    parameters->raise();
+    resizeDocks({parameters, dock}, {300, 660}, Qt::Vertical);
+    resizeDocks({dock}, {560}, Qt::Horizontal);
+}
+
 // A module's panes come first, then its actions, whose init() looks the
 // panes up. Every factory is registered so scenes and scripts can create
 // the module's classes by name.
@@ -533,12 +554,7 @@ void HxHostWindow::installPlugin(HxPlugin* plugin)
         if (meta->inherits(&HxPane::staticMetaObject)) {
             if (auto* pane = qobject_cast<HxPane*>(factory->create())) {
                 QDockWidget* dock = getPaneMgr()->addPane(pane, Qt::RightDockWidgetArea);
-                // Beside the history, in front of it: a plug-in pane is what
-                // the person loaded the plug-in for.
-                if (QDockWidget* history = getPaneMgr()->getDock(m_historyPane); history && dock) {
-                    tabifyDockWidget(history, dock);
-                    dock->raise();
-                }
+                giveRoomTo(dock);
             }
         } else if (meta->inherits(&HxAction::staticMetaObject)) {
             actionFactories.append(factory);

@@ -16,6 +16,7 @@ class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
 class QAction;
+class QDockWidget;
 class QLabel;
 
 // The window a person works in: the figure viewport in the middle, the
@@ -92,6 +93,7 @@ protected:
 private:
     void createPanes();
     void installPlugin(HxPlugin* plugin);
+    void giveRoomTo(QDockWidget* dock);
     void addPaneMenu(HxPane* pane);
     void createActions();
     void updateTitle();

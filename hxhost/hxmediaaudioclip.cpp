@@ -59,6 +59,10 @@ bool HxMediaAudioClip::readWavInfo(const QString& path, WavInfo& info, QString* 
             if (fmt.size() < 16)
                 return fail(error, tr("%1: the file ends inside its format chunk").arg(path));
             format = qFromLittleEndian<quint16>(fmt.constData());
+            // An extensible format names the real one at the start of its
+            // sub-format identifier.
+            if (format == 0xFFFE && fmt.size() >= 26)
+                format = qFromLittleEndian<quint16>(fmt.constData() + 24);
             found.channels = qFromLittleEndian<quint16>(fmt.constData() + 2);
             found.sampleRate = int(qFromLittleEndian<quint32>(fmt.constData() + 4));
             blockAlign = qFromLittleEndian<quint16>(fmt.constData() + 12);
@@ -81,6 +85,8 @@ bool HxMediaAudioClip::readWavInfo(const QString& path, WavInfo& info, QString* 
             const qint64 available = file.size() - file.pos();
             const qint64 bytes = std::min<qint64>(size, std::max<qint64>(0, available));
             found.frames = bytes / blockAlign;
+            found.dataOffset = file.pos();
+            found.floatSamples = format == 3;
             info = found;
             return true;
         } else {

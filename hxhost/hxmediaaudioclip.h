@@ -21,6 +21,10 @@ public:
         int channels = 0;
         int bitsPerSample = 0;
         qint64 frames = 0;
+        // Where the sound data starts in the file, and whether its samples
+        // are floats (else integers).
+        qint64 dataOffset = 0;
+        bool floatSamples = false;
     };
 
     ~HxMediaAudioClip() override;

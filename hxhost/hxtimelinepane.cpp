@@ -2,6 +2,7 @@
 
 #include "hxplayback.h"
 #include "hxtimeruler.h"
+#include "hxwaveformstrip.h"
 
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxmorph.h"
@@ -51,6 +52,7 @@ HxTimelinePane::HxTimelinePane(QWidget* parent) : HxPane(tr("Timeline"), parent)
 {
     m_playback = new HxPlayback(this);
     m_ruler = new HxTimeRuler(this);
+    m_waveform = new HxWaveformStrip(m_ruler, this);
 
     QToolButton* first = makeButton(QStyle::SP_MediaSkipBackward, tr("Go to the start of the play range"));
     QToolButton* previous = makeButton(QStyle::SP_MediaSeekBackward, tr("Previous frame"));
@@ -93,6 +95,7 @@ HxTimelinePane::HxTimelinePane(QWidget* parent) : HxPane(tr("Timeline"), parent)
     layout->setSpacing(4);
     layout->addLayout(controls);
     layout->addWidget(m_ruler);
+    layout->addWidget(m_waveform);
 
     connect(first, &QToolButton::clicked, this, &HxTimelinePane::goToStart);
     connect(last, &QToolButton::clicked, this, &HxTimelinePane::goToEnd);

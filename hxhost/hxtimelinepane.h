@@ -9,6 +9,7 @@
 
 class HxPlayback;
 class HxTimeRuler;
+class HxWaveformStrip;
 class QLabel;
 class QSpinBox;
 class QToolButton;
@@ -24,6 +25,7 @@ public:
 
     HxPlayback* playback() const { return m_playback; }
     HxTimeRuler* ruler() const { return m_ruler; }
+    HxWaveformStrip* waveform() const { return m_waveform; }
     QSpinBox* frameBox() const { return m_frame; }
     QToolButton* playButton() const { return m_play; }
     QSpinBox* playStartBox() const { return m_playStart; }
@@ -49,6 +51,7 @@ private:
 
     HxPlayback* m_playback;
     HxTimeRuler* m_ruler;
+    HxWaveformStrip* m_waveform = nullptr;
     QToolButton* m_play;
     QSpinBox* m_frame;
     QSpinBox* m_playStart;

@@ -145,6 +145,8 @@ void HxFloatProperty::changed(std::optional<State> before, bool keysTouched)
 {
     if (before && !(*before == m_state))
         hxUndoStack->push(new HxFloatPropertyUndoItem(this, std::move(*before), m_state));
+    if (!isWatched())
+        return;
     if (keysTouched)
         emit keysChanged();
     emit valueChanged();

@@ -11,3 +11,10 @@ HxProperty::HxProperty(HxElement* owner, const QString& name, const QString& lab
 HxProperty::~HxProperty() = default;
 
 void HxProperty::deleteKeys(const HxTimeRange&) {}
+
+void HxProperty::connectNotify(const QMetaMethod& signal)
+{
+    // Never cleared: a stale true only costs the signals' old price.
+    m_watched = true;
+    HxBase::connectNotify(signal);
+}

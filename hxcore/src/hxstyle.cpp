@@ -77,7 +77,12 @@ void HxStyle::drawPoseDot(const QRect& rect, QStyle::State state, QPainter* pain
     painter->restore();
 }
 
-void HxStyle::drawBlendCursor(const QRect& rect, QPainter* painter)
+QColor HxStyle::cursorColor()
+{
+    return CursorColor;
+}
+
+void HxStyle::drawBlendCursor(const QRect& rect, QPainter* painter, const QColor& colour)
 {
     if (rect.width() < 1 || rect.height() < 1)
         return;
@@ -101,7 +106,7 @@ void HxStyle::drawBlendCursor(const QRect& rect, QPainter* painter)
     painter->setPen(QPen(Qt::white, 3.0, Qt::SolidLine, Qt::RoundCap));
     painter->drawPath(cross);
     painter->drawPath(ring);
-    painter->setPen(QPen(CursorColor, 1.5, Qt::SolidLine, Qt::RoundCap));
+    painter->setPen(QPen(colour, 1.5, Qt::SolidLine, Qt::RoundCap));
     painter->drawPath(cross);
     painter->drawPath(ring);
     painter->restore();

@@ -2,6 +2,8 @@
 
 #include "layer/hxkinetormatrix.h"
 
+class HxMatrix4;
+
 #include <QList>
 #include <vector>
 
@@ -39,11 +41,37 @@ void buildBlendSystem(const std::vector<HxBlendDot>& dots, float cursorX, float 
 void buildBlendSystem(const HxKinetorLayer* layer, const QList<HxKinetorPose*>& poses, HxKinetorMatrix& a,
                       bool& collinear, double& tc);
 
+// The elimination of a system kept for any number of right-hand sides: the
+// rows in pivot order, each with its multipliers left of the diagonal and
+// its eliminated entries from the diagonal on (m x m, row by row), and the
+// row of the system (0-based) that stands at each pivot position.
+struct HxBlendFactors
+{
+    int m = 0;
+    std::vector<int> order;
+    std::vector<double> rows;
+    double determinant = 0.0;
+};
+
+// Gaussian elimination with scaled partial pivoting on a row index vector.
+HxBlendFactors factorBlendSystem(const HxKinetorMatrix& a);
+// Solves with stored factors; b is in the system's row order, x receives m
+// values. O(m^2), and bit for bit what solveLinearSystem gives.
+void solveFactored(const HxBlendFactors& factors, const double* b, double* x);
+
 // Solves a * x = b by Gaussian elimination with scaled partial pivoting on a
 // row index vector, writing the first column of x (resized to m x 1 when it
 // does not fit). Returns the determinant of a. There is no test for a zero
 // pivot: singular systems give non-finite results, which callers check.
 double solveLinearSystem(HxKinetorMatrix a, HxKinetorMatrix b, HxKinetorMatrix& x);
+
+// The cursor's coordinate along the line through the first two dots, as the
+// one-dimensional system measures it.
+double hxBlendLineCoordinate(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY);
+// The system's row at the cursor: the basis function of each dot, then the
+// polynomial terms (m values).
+void hxBlendCursorRow(const std::vector<HxBlendDot>& dots, float cursorX, float cursorY, bool collinear,
+                      double tc, double* row);
 
 // The interpolated value at the cursor for the right-hand side b (the dots'
 // values, zero in the polynomial rows): solves for the coefficients x, then
@@ -61,3 +89,19 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
 // Returns false (weights unspecified) when a weight is not finite.
 bool computeBlendWeights(const HxKinetorMatrix& a, const std::vector<HxBlendDot>& dots, float cursorX,
                          float cursorY, bool collinear, double tc, std::vector<double>& weights);
+
+// Once code in the process has run 256-bit AVX instructions without clearing
+// the upper register halves, every legacy SSE instruction (the math library's
+// atan2 among them) pays a state transition or a merge. This clears them when
+// the machine has AVX and does nothing otherwise, so the build keeps the
+// baseline instruction set.
+void hxClearUpperVectorHalves();
+
+// Makes the upper 3 x 3 of a blended rotation matrix orthonormal again: up
+// to ten passes averaging each row with the cross product of the other two,
+// until the float sum of the squared dot products is below 1e-6. Written out
+// in floats (the squares summed in double for the lengths), exactly as the
+// vector type would compute it, but without a call per operation.
+void hxOrthonormalizeRotation(HxMatrix4& matrix);
+// The same for many matrices at once, faster than one by one.
+void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count);

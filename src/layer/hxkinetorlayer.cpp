@@ -1,5 +1,6 @@
 #include "layer/hxkinetorlayer.h"
 
+#include "layer/hxkinetorblendplan.h"
 #include "layer/hxkinetorclock.h"
 #include "layer/hxkinetorliveblend.h"
 #include "layer/hxkinetorposedataundoitem.h"
@@ -30,56 +31,8 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
 const QString kKinetoringCaption = QStringLiteral("Kinetoring");
 const QString kFillFramesCaption = QStringLiteral("Kinetor Fill Frames");
-
-// The 23 transform channels of a record: position (3), scale (3), general
-// scale, and the 16 elements of the rotation matrix.
-constexpr int kPosChannel = 0;
-constexpr int kScaleChannel = 3;
-constexpr int kGenScaleChannel = 6;
-constexpr int kRotChannel = 7;
-constexpr int kTransformChannels = 23;
-
-// Each pose's recorded value of each property, 0 where a pose records none,
-// as one row of channels[p * n + i] per property. The value maps are ordered
-// by property address, so walking each map once beside the properties sorted
-// the same way replaces a tree search per pose and property.
-void gatherPropertyValues(const QList<HxFloatProperty*>& properties,
-                          const std::vector<const HxKinetorNodeData*>& records, std::vector<double>& channels,
-                          std::vector<std::pair<HxFloatProperty*, std::size_t>>& order)
-{
-    const std::size_t n = records.size();
-    order.clear();
-    for (qsizetype p = 0; p < properties.size(); ++p)
-        order.emplace_back(properties[p], std::size_t(p));
-    std::sort(order.begin(), order.end(),
-              [](const auto& a, const auto& b) { return std::less<HxFloatProperty*>()(a.first, b.first); });
-    channels.assign(order.size() * n, 0.0);
-    for (std::size_t i = 0; i < n; ++i) {
-        const HxKinetorNodeData::PropertyValues& recorded = records[i]->getPropValues();
-        auto entry = recorded.constBegin();
-        const auto end = recorded.constEnd();
-        for (const auto& [property, row] : order) {
-            while (entry != end && std::less<HxFloatProperty*>()(entry.key(), property))
-                ++entry;
-            if (entry == end)
-                break;
-            if (entry.key() == property)
-                channels[row * n + i] = entry.value();
-        }
-    }
-}
-
-bool allFinite(const float* values, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (!std::isfinite(values[i]))
-            return false;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -221,6 +174,7 @@ void HxKinetorLayer::repaintView()
 
 void HxKinetorLayer::resetChangeFlags()
 {
+    m_blendPlan.reset();
     if (!m_node)
         return;
     QList<HxNode*> nodes;
@@ -231,6 +185,7 @@ void HxKinetorLayer::resetChangeFlags()
 
 void HxKinetorLayer::updateChangeFlags(HxKinetorPose* reference)
 {
+    m_blendPlan.reset();
     QList<HxNode*> nodes;
     collectPoseNodes(nodes, m_node);
     const std::size_t count = std::size_t(nodes.size());
@@ -544,219 +499,67 @@ void HxKinetorLayer::clearAnimation(const HxTimeRange& range)
 
 void HxKinetorLayer::orthonormalizeRotation(HxMatrix4& matrix)
 {
-    HxVec3 x(matrix.m[0][0], matrix.m[0][1], matrix.m[0][2]);
-    HxVec3 y(matrix.m[1][0], matrix.m[1][1], matrix.m[1][2]);
-    HxVec3 z(matrix.m[2][0], matrix.m[2][1], matrix.m[2][2]);
-    for (int pass = 0; pass < 10; ++pass) {
-        HxVec3 xp = y.cross(z);
-        HxVec3 yp = z.cross(x);
-        HxVec3 zp = x.cross(y);
-        xp.normalize();
-        yp.normalize();
-        zp.normalize();
-        x = (x + xp) * 0.5f;
-        y = (y + yp) * 0.5f;
-        z = (z + zp) * 0.5f;
-        x.normalize();
-        y.normalize();
-        z.normalize();
-        const float xy = x.dot(y);
-        const float yz = y.dot(z);
-        const float zx = z.dot(x);
-        const float error = xy * xy + yz * yz + zx * zx;
-        if (error < 1e-6f)
-            break;
+    hxOrthonormalizeRotation(matrix);
+}
+
+HxKinetorBlendPlan& HxKinetorLayer::blendPlan() const
+{
+    if (!m_blendPlan || !m_blendPlan->describes(m_poses, m_node))
+        m_blendPlan =
+            std::make_unique<HxKinetorBlendPlan>(m_poses, m_node, m_transformChanged, m_propertiesChanged);
+    return *m_blendPlan;
+}
+
+bool HxKinetorLayer::blendWeightsAt(float x, float y, std::vector<double>& weights) const
+{
+    return blendPlan().weightsAt(x, y, weights);
+}
+
+bool HxKinetorLayer::blendWeightsAt(float x, float y, std::vector<double>& weights) const
+{
+    weights.assign(std::size_t(m_poses.size()), 0.0);
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return false;
+    // The first dot of a cell stands for all of it, as in applyBlend.
+    std::vector<HxBlendDot> dots;
+    std::vector<std::size_t> counted;
+    for (qsizetype i = 0; i < m_poses.size(); ++i) {
+        const HxKinetorPose* pose = m_poses[i];
+        const int px = hxTruncateCoordinate(pose->getX());
+        const int py = hxTruncateCoordinate(pose->getY());
+        const bool shared = std::any_of(dots.begin(), dots.end(), [&](const HxBlendDot& dot) {
+            return hxTruncateCoordinate(dot.x) == px && hxTruncateCoordinate(dot.y) == py;
+        });
+        if (!shared) {
+            dots.push_back({pose->getX(), pose->getY()});
+            counted.push_back(std::size_t(i));
+        }
     }
-    for (int c = 0; c < 3; ++c) {
-        matrix.m[0][c] = x[c];
-        matrix.m[1][c] = y[c];
-    }
-    matrix.setRow(2, z);
+    if (dots.size() < 2)
+        return false;
+    HxKinetorMatrix a;
+    bool collinear = true;
+    double tc = 0.0;
+    buildBlendSystem(dots, x, y, a, collinear, tc);
+    std::vector<double> distinct;
+    if (!computeBlendWeights(a, dots, x, y, collinear, tc, distinct))
+        return false;
+    for (std::size_t k = 0; k < counted.size(); ++k)
+        weights[counted[k]] = distinct[k];
+    return true;
 }
 
 void HxKinetorLayer::applyBlend()
 {
     if (m_poses.size() < 2 || !m_node)
         return;
-
-    // Dots sharing a truncated position would make the system singular; the
-    // first of them in list order stands for all.
-    QList<HxKinetorPose*> snapshot;
-    std::vector<HxBlendDot> dots;
-    snapshot.reserve(m_poses.size());
-    dots.reserve(std::size_t(m_poses.size()));
-    for (HxKinetorPose* pose : std::as_const(m_poses)) {
-        const int px = hxTruncateCoordinate(pose->getX());
-        const int py = hxTruncateCoordinate(pose->getY());
-        bool duplicate = false;
-        for (const HxBlendDot& dot : dots) {
-            if (hxTruncateCoordinate(dot.x) == px && hxTruncateCoordinate(dot.y) == py) {
-                duplicate = true;
-                break;
-            }
-        }
-        if (duplicate)
-            continue;
-        snapshot.append(pose);
-        dots.push_back({pose->getX(), pose->getY()});
-    }
-    if (snapshot.size() < 2)
-        return;
-    const int n = int(snapshot.size());
-    const float cursorX = m_cursor->x();
-    const float cursorY = m_cursor->y();
-    if (!std::isfinite(cursorX) || !std::isfinite(cursorY))
-        return;
-
-    HxKinetorMatrix a;
-    bool collinear = true;
-    double tc = 0.0;
-    buildBlendSystem(dots, cursorX, cursorY, a, collinear, tc);
-    const int m = a.rows();
-
-    std::vector<double> weights;
-    const bool perChannel = m_blendSolve == BlendSolve::PerChannel;
-    if (!perChannel && !computeBlendWeights(a, dots, cursorX, cursorY, collinear, tc, weights))
-        return;
-    HxKinetorMatrix b(m, 1);
-    HxKinetorMatrix x(m, 1);
-    auto blend = [&](const double* values) {
-        if (!perChannel) {
-            double sum = 0.0;
-            for (int i = 0; i < n; ++i)
-                sum += weights[std::size_t(i)] * values[i];
-            return sum;
-        }
-        b.fill(0.0);
-        for (int i = 0; i < n; ++i)
-            b(i + 1, 1) = values[i];
-        return evaluateBlend(a, b, x, dots, cursorX, cursorY, collinear, tc);
-    };
-
     const bool recording = isRecording();
     HxTimeRange skip(m_recordTime, m_recordTime);
     if (recording && hxScene && hxScene->getTime() + 1 <= m_recordTime)
         skip = HxTimeRange(hxScene->getTime() + 1, m_recordTime);
-
-    QList<HxNode*> nodes;
-    collectPoseNodes(nodes, m_node);
-    std::vector<const HxKinetorNodeData*> records(static_cast<std::size_t>(n));
-    std::vector<double> channels(static_cast<std::size_t>(kTransformChannels * n));
-    std::vector<double> propertyChannels;
-    std::vector<std::pair<HxFloatProperty*, std::size_t>> propertyOrder;
-    QList<HxFloatProperty*> properties;
-    std::vector<float> propertyValues;
-
-    for (int k = 0; k < nodes.size(); ++k) {
-        const std::size_t kk = std::size_t(k);
-        if (kk >= m_transformChanged.size() || kk >= m_propertiesChanged.size())
-            break;
-        const bool transform = m_transformChanged[kk];
-        const bool varying = m_propertiesChanged[kk];
-        if (!transform && !varying)
-            continue;
-
-        // A pose without a record here (its vector is shorter than the
-        // pose-node list) leaves this node out of the blend.
-        bool complete = true;
-        for (int i = 0; i < n && complete; ++i) {
-            records[std::size_t(i)] = snapshot[i]->getNodeDataAt(k);
-            complete = records[std::size_t(i)] != nullptr;
-        }
-        if (!complete)
-            continue;
-        HxNode* node = nodes[k];
-
-        float pos[3] = {};
-        float scale[3] = {};
-        float genScale = 1.0f;
-        float rotation[16] = {};
-        float degrees[3] = {};
-        bool finite = true;
-        if (transform) {
-            for (int i = 0; i < n; ++i) {
-                const HxKinetorNodeData* record = records[std::size_t(i)];
-                const std::size_t stride = std::size_t(n);
-                for (int c = 0; c < 3; ++c) {
-                    channels[std::size_t(kPosChannel + c) * stride + std::size_t(i)] = record->getPos()[c];
-                    channels[std::size_t(kScaleChannel + c) * stride + std::size_t(i)] =
-                        record->getScale()[c];
-                }
-                channels[std::size_t(kGenScaleChannel) * stride + std::size_t(i)] = record->getGenScale();
-                HxMatrix4 matrix;
-                record->getRot().getValue(matrix);
-                float elements[16];
-                matrix.value(elements);
-                for (int e = 0; e < 16; ++e)
-                    channels[std::size_t(kRotChannel + e) * stride + std::size_t(i)] = elements[e];
-            }
-            auto channel = [&](int c) {
-                return blend(channels.data() + std::size_t(c) * std::size_t(n));
-            };
-            for (int c = 0; c < 3; ++c) {
-                pos[c] = float(channel(kPosChannel + c));
-                scale[c] = float(channel(kScaleChannel + c));
-            }
-            genScale = float(channel(kGenScaleChannel));
-            for (int e = 0; e < 16; ++e)
-                rotation[e] = float(channel(kRotChannel + e));
-            finite = allFinite(pos, 3) && allFinite(scale, 3) && std::isfinite(genScale) &&
-                     allFinite(rotation, 16);
-            if (finite) {
-                HxMatrix4 matrix;
-                matrix.setValue(rotation);
-                orthonormalizeRotation(matrix);
-                HxQuat quat;
-                quat.setValue(matrix);
-                quat.normalize();
-                HxVec3 euler;
-                quat.getValue(node->getRotationOrder(), euler);
-                for (int c = 0; c < 3; ++c)
-                    degrees[c] = float(double(euler[c]) * kRadToDeg);
-                finite = allFinite(degrees, 3);
-            }
-        }
-
-        properties.clear();
-        propertyValues.clear();
-        if (varying && finite) {
-            collectVaryingProperties(properties, node, k, snapshot);
-            gatherPropertyValues(properties, records, propertyChannels, propertyOrder);
-            const std::size_t count = std::size_t(properties.size());
-            for (std::size_t p = 0; p < count; ++p) {
-                const float value = float(blend(propertyChannels.data() + p * std::size_t(n)));
-                if (!std::isfinite(value)) {
-                    finite = false;
-                    break;
-                }
-                propertyValues.push_back(value);
-            }
-        }
-        // Half a node would be worse than a node that keeps its last frame.
-        if (!finite)
-            continue;
-
-        if (transform) {
-            if (recording)
-                node->clearAnimData(skip);
-            node->getXPosControl()->setValue(m_recordTime, pos[0]);
-            node->getYPosControl()->setValue(m_recordTime, pos[1]);
-            node->getZPosControl()->setValue(m_recordTime, pos[2]);
-            node->getXScaleControl()->setValue(m_recordTime, scale[0]);
-            node->getYScaleControl()->setValue(m_recordTime, scale[1]);
-            node->getZScaleControl()->setValue(m_recordTime, scale[2]);
-            node->getScaleControl()->setValue(m_recordTime, genScale);
-            node->getXRotControl()->setValue(m_recordTime, degrees[0]);
-            node->getYRotControl()->setValue(m_recordTime, degrees[1]);
-            node->getZRotControl()->setValue(m_recordTime, degrees[2]);
-        }
-        for (int p = 0; p < properties.size() && std::size_t(p) < propertyValues.size(); ++p) {
-            if (recording)
-                properties[p]->deleteKeys(skip);
-            properties[p]->setValue(m_recordTime, propertyValues[std::size_t(p)]);
-        }
-    }
-
+    if (!blendPlan().apply(m_cursor->x(), m_cursor->y(), m_recordTime, recording, skip,
+                           m_blendSolve == BlendSolve::PerChannel))
+        return;
     m_cursor->removeKeys(skip);
     m_cursor->setKey(m_recordTime);
 }

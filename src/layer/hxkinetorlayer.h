@@ -15,6 +15,7 @@
 #include <vector>
 
 class HxFloatProperty;
+class HxKinetorBlendPlan;
 class HxKinetorClock;
 class HxKinetorLiveBlend;
 class HxKinetorPose;
@@ -113,7 +114,18 @@ public:
 
     // Blends the poses at the cursor and sets the values at the record time.
     void applyBlend();
+    // The weight of each pose, in list order, in a blend at the point: what
+    // each dot's values count for there. A pose whose dot shares an integer
+    // cell with an earlier one gets 0. False when the layer cannot blend
+    // (fewer than two distinct dots, a point that is not finite).
+    bool blendWeightsAt(float x, float y, std::vector<double>& weights) const;
     void setBlendSolve(BlendSolve solve) { m_blendSolve = solve; }
+    // The weight of each pose, in list order, in a blend with the cursor at
+    // (x, y): the weights the blend applies to every channel. A pose whose
+    // dot shares its integer cell with an earlier one weighs 0. False when
+    // the layer cannot blend (fewer than two distinct dots, a cursor that is
+    // not finite, a singular layout).
+    bool blendWeightsAt(float x, float y, std::vector<double>& weights) const;
     BlendSolve getBlendSolve() const { return m_blendSolve; }
 
     // Moves the cursor along its keys to the time and, with Fill Skipped
@@ -172,4 +184,8 @@ private:
     QList<QPointer<HxFloatProperty>> m_editProperties;
     QString m_editCaption;
     BlendSolve m_blendSolve = BlendSolve::Weights;
+    // Built on demand from the poses, dropped when the change flags change;
+    // it checks itself against moved dots and edited records.
+    HxKinetorBlendPlan& blendPlan() const;
+    mutable std::unique_ptr<HxKinetorBlendPlan> m_blendPlan;
 };

@@ -32,7 +32,16 @@ public:
     // Keyed by the property object, ordered by its address; the properties
     // are not owned.
     const PropertyValues& getPropValues() const { return m_propValues; }
-    PropertyValues& getPropValues() { return m_propValues; }
+    PropertyValues& getPropValues()
+    {
+        ++s_editCount;
+        return m_propValues;
+    }
+
+    // Grows with every change that may touch any record (a new record, a
+    // setter, a writable value map), so that what is built from records can
+    // tell in O(1) that it is out of date.
+    static quint64 editCount() { return s_editCount; }
 
     // Scene storage (src/io/hxkinetornodedatastorage.cpp); property values
     // wait in the load buffer until their properties are linked.
@@ -58,4 +67,6 @@ private:
     // Values read from a scene file before the properties they belong to
     // have been resolved.
     HxTSimpleArray<double> m_loadBuffer{16};
+
+    static inline quint64 s_editCount = 0;
 };

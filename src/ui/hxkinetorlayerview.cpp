@@ -5,6 +5,7 @@
 #include "layer/hxkinetorposemoveundoitem.h"
 #include "layer/hxpointcontrol.h"
 #include "model/hxkinetorpose.h"
+#include "ui/hxkinetorcanvasassist.h"
 #include "ui/hxkinetorpane.h"
 
 #include "hxcore/hxactionmgr.h"
@@ -75,6 +76,7 @@ HxKinetorLayerView::HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent, c
     setFrameShadow(QFrame::Plain);
     if (hxApp && hxApp->getHelpMgr())
         hxApp->getHelpMgr()->setOnlineHelp(this);
+    m_assist = new HxKinetorCanvasAssist(this);
 }
 
 HxKinetorLayerView::~HxKinetorLayerView()
@@ -83,6 +85,9 @@ HxKinetorLayerView::~HxKinetorLayerView()
     // Nothing drives a blend whose canvas has gone.
     if (m_layer)
         m_layer->endLiveBlend();
+    // Before the widget part goes: hiding it sends events that the assist
+    // would otherwise watch on a view that is half gone.
+    delete m_assist;
 }
 
 HxKinetorLayer* HxKinetorLayerView::getLayer() const
@@ -321,6 +326,7 @@ void HxKinetorLayerView::mousePressEvent(QMouseEvent* event)
     }
     if (layer->getNumPoses() < 2)
         return;
+    m_assist->clampCursor(x, y);
     layer->startLiveBlend(x, y);
 }
 
@@ -359,6 +365,7 @@ void HxKinetorLayerView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     m_draggingCursor = true;
+    m_assist->clampCursor(x, y);
     layer->getCursor()->setPosition(x, y);
     update();
 }
@@ -477,6 +484,7 @@ void HxKinetorLayerView::paintEvent(QPaintEvent* event)
     painter.setFont(font());
     painter.setPen(QPen(background.darker(130), 0));
     paintGrid(painter);
+    m_assist->paintUnderDots(painter, dotSize);
 
     const HxKinetorPane* pane = m_layer ? m_layer->getPane() : nullptr;
     const bool blending = pane && pane->mode() != HxKinetorPane::EditMode;
@@ -505,7 +513,8 @@ void HxKinetorLayerView::paintEvent(QPaintEvent* event)
             option.state = QStyle::State_None;
             option.rect = QRect(0, 0, cursorSize, cursorSize);
             option.rect.moveCenter(QPoint(px - 1, py - 1));
-            style->drawPrimitive(HxStyle::PE_BlendCursor, &option, &painter, this);
+            if (!m_assist->paintCursor(painter, option.rect))
+                style->drawPrimitive(HxStyle::PE_BlendCursor, &option, &painter, this);
         }
     }
     drawFrame(&painter);

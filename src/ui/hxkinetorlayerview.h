@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <memory>
 
+class HxKinetorCanvasAssist;
 class HxKinetorLayer;
 class HxKinetorPose;
 class HxUndoStackHold;
@@ -43,6 +44,8 @@ public:
     bool isDraggingCursor() const { return m_draggingCursor; }
     // True while a context menu of this view runs its event loop.
     bool isInContextMenu() const { return m_inContextMenu; }
+    // Overlays, hints and keys of the canvas; owned by the view.
+    HxKinetorCanvasAssist* getAssist() const { return m_assist; }
 
     void layerToView(float x, float y, int& px, int& py) const;
     void viewToLayer(int px, int py, float& x, float& y) const;
@@ -101,6 +104,7 @@ private:
     int m_pressX = 0;
     int m_pressY = 0;
     bool m_inContextMenu = false;
+    HxKinetorCanvasAssist* m_assist = nullptr;
     std::unique_ptr<HxUndoStackHold> m_moveHold;
     QPointer<HxKinetorPose> m_movePose;
     float m_moveFromX = 0.0f;

@@ -3,8 +3,10 @@
 #include "io/hxkinetorelementdata.h"
 #include "layer/hxkinetorlayer.h"
 #include "model/hxkinetorpose.h"
+#include "ui/hxkinetorcanvasassist.h"
 #include "ui/hxkinetorlayergroup.h"
 #include "ui/hxkinetorlayerview.h"
+#include "ui/hxkinetorviewoptions.h"
 
 #include "hxcore/hxaction.h"
 #include "hxcore/hxactionmenu.h"
@@ -51,6 +53,7 @@ HxKinetorPane::HxKinetorPane(QWidget* parent) : HxPane(QStringLiteral("Kinetor")
     qRegisterMetaType<HxKinetorPose*>();
     qRegisterMetaType<HxKinetorNodeData*>();
     setObjectName(QStringLiteral("Kinetor"));
+    m_viewOptions = new HxKinetorViewOptions(this);
 
     HxHelpMgr* help = hxApp ? hxApp->getHelpMgr() : nullptr;
     m_layoutBox = new QWidget(this);
@@ -102,6 +105,7 @@ HxKinetorPane::HxKinetorPane(QWidget* parent) : HxPane(QStringLiteral("Kinetor")
     auto defaultGroup =
         std::make_unique<HxKinetorLayerGroup>(this, nullptr, m_layoutBox, "KinetorLayerGroup");
     m_widgetStack->addWidget(defaultGroup.get());
+    HxKinetorCanvasAssist::addToolTips(defaultGroup.get());
     m_layerGroups.emplace(nullptr, std::move(defaultGroup));
 
     if (hxScene) {
@@ -118,6 +122,7 @@ HxKinetorPane::HxKinetorPane(QWidget* parent) : HxPane(QStringLiteral("Kinetor")
     setExtendFrames(true);
     setMinimumHeight(335);
     setMinimumWidth(235);
+    HxKinetorCanvasAssist::addToolTips(this);
 
     connect(m_nodeMenu, &HxNodeMenu::selectionChanged, this, &HxKinetorPane::selectNode);
     if (hxScene) {
@@ -159,6 +164,8 @@ void HxKinetorPane::buildPaneMenu(HxActionMenu* menu)
     menu->insertSeparator(-1);
     menu->insertAction(QStringLiteral("HxKinetorDeletePoseAction"), -1);
     menu->insertAction(QStringLiteral("HxKinetorUpdatePoseAction"), -1);
+    menu->insertSeparator(-1);
+    menu->addMenu(m_viewOptions->createMenu(menu));
 }
 
 bool HxKinetorPane::hasPaneMenu() const
@@ -196,6 +203,7 @@ void HxKinetorPane::nodeAdded(HxNode* node)
     }
     auto group = std::make_unique<HxKinetorLayerGroup>(this, node, m_widgetStack);
     m_widgetStack->addWidget(group.get());
+    HxKinetorCanvasAssist::addToolTips(group.get());
     m_layerGroups.emplace(node, std::move(group));
     if (!m_nodeMenu->getCurrent()) {
         m_nodeMenu->selectNode(node);

@@ -14,6 +14,7 @@ class HxActionMenu;
 class HxKinetorLayer;
 class HxKinetorLayerGroup;
 class HxKinetorLayerView;
+class HxKinetorViewOptions;
 class HxNodeMenu;
 class QButtonGroup;
 class QGroupBox;
@@ -49,6 +50,8 @@ public:
     QWidget* getLayoutBox() const { return m_layoutBox; }
     QButtonGroup* getModeGroup() const { return m_modeGroup; }
     QStackedWidget* getWidgetStack() const { return m_widgetStack; }
+    // What the canvases show; the person's choice, kept in the settings.
+    HxKinetorViewOptions* getViewOptions() const { return m_viewOptions; }
     // Every group, the default one included.
     int getNumLayerGroups() const { return int(m_layerGroups.size()); }
 
@@ -126,6 +129,7 @@ private:
     bool m_extendFrames = true;
     QPointer<HxNode> m_currentNode;
     QStackedWidget* m_widgetStack = nullptr;
+    HxKinetorViewOptions* m_viewOptions = nullptr;
     // Keyed by node; the null key holds the default group.
     std::unordered_map<HxNode*, std::unique_ptr<HxKinetorLayerGroup>> m_layerGroups;
 };

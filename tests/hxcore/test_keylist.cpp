@@ -70,3 +70,31 @@ TEST(HxFloatKeyList, AgreesWithPlainSortedMapUnderRandomEdits)
     EXPECT_TRUE(list.erase(-1, 30000));
     EXPECT_TRUE(list.empty());
 }
+
+// A copy taken before an edit, as an undo snapshot is: a changed value amid equally laid out chunks
+// makes the lists differ, putting it back makes them equal again, and the copy never sees the edit.
+TEST(HxFloatKeyList, SnapshotsSeeNoLaterEditAndCompareByContent)
+{
+    HxFloatKeyList list;
+    for (int i = 0; i < 20000; ++i)
+        list.set(i * 160, float(i % 100));
+    const HxFloatKeyList snapshot = list;
+    EXPECT_TRUE(snapshot == list);
+    for (HxTime time : {0, 10000 * 160, 19999 * 160}) {
+        const float was = list.evaluate(time);
+        list.set(time, -1.0f);
+        EXPECT_FALSE(snapshot == list) << time;
+        EXPECT_EQ(snapshot.evaluate(time), was);
+        list.set(time, was);
+        EXPECT_TRUE(snapshot == list) << time;
+    }
+    // Appending and then erasing a whole stretch of groups leaves the copy whole.
+    for (int i = 20000; i < 30000; ++i)
+        list.set(i * 160, 1.0f);
+    EXPECT_TRUE(list.erase(5000 * 160, 25000 * 160));
+    EXPECT_EQ(list.size(), 5000 + 4999); // 0 .. 4999 and 25001 .. 29999
+    EXPECT_EQ(snapshot.size(), 20000);
+    EXPECT_EQ(snapshot.toVector().back().time, 19999 * 160);
+    EXPECT_TRUE(list.contains(4999 * 160) && !list.contains(25000 * 160) && list.contains(25001 * 160));
+    EXPECT_NEAR(list.evaluate(15000 * 160), 50.0f, 0.01f) << "halfway from 99 to 1 across the gap";
+}

@@ -110,10 +110,35 @@ TEST_F(HxModuleTest, TheHostDocksThePaneAndOffersItsMenu)
     for (QAction* entry : kinetor->actions())
         names.append(entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
     EXPECT_EQ(names.first(), "HxKinetorPlayAudioAction");
-    EXPECT_EQ(names.last(), "HxKinetorUpdatePoseAction");
-    EXPECT_EQ(names.count("-"), 4);
+    EXPECT_EQ(names.last(), "KinetorShowMenu");
+    EXPECT_EQ(names.count("-"), 5);
     // The option toggles started from the pane's values.
     EXPECT_TRUE(window.getActionMgr()->findAction("HxKinetorPlayAudioAction")->isChecked());
+}
+
+// At 1600 x 1000 the docked canvas has room to perform on and the viewport
+// keeps a good part of the window.
+TEST_F(HxModuleTest, TheDockedCanvasGetsRoomBesideTheViewport)
+{
+    HxHostWindow window;
+    window.setErrorReporter(
+        [](const QString&, const QString& message) { ADD_FAILURE() << message.toStdString(); });
+    ASSERT_EQ(window.loadPlugins(QFileInfo(QStringLiteral(HXKINETOR_MODULE)).absolutePath()), 1);
+    window.resize(1600, 1000);
+    window.show();
+    QTest::qWait(50);
+    QWidget* view = nullptr;
+    for (QWidget* candidate : window.findChildren<QWidget*>("KinetorLayerView"))
+        if (candidate->isVisible())
+            view = candidate;
+    ASSERT_NE(view, nullptr);
+    EXPECT_GE(view->width(), 500);
+    EXPECT_GE(view->height(), 400);
+    QWidget* viewport = window.centralWidget();
+    EXPECT_TRUE(viewport->isVisible());
+    EXPECT_GE(viewport->width(), 600);
+    EXPECT_GE(viewport->height(), 600);
+    EXPECT_TRUE(window.getPaneMgr()->findPane("HxParametersPane")->isVisible());
 }
 
 // A person's whole road through the docked pane, with nothing but clicks on

@@ -22,21 +22,39 @@ struct HxFloatKey
 
 // The keys of one animated float, sorted by time, one per time.
 //
-// Keys live in chunks of a few hundred, so inserting or removing amid a
-// million keys moves one chunk, not the whole track, and lookups are two
-// binary searches. Chunks are shared between copies and copied on first
-// write, so the snapshot an undoable edit takes of a long track costs one
-// pointer per chunk, and only the chunks an edit touches are ever duplicated.
+// Keys live in chunks of a few hundred, and chunks in groups of a few dozen,
+// so inserting or removing amid a million keys moves one chunk, not the
+// whole track, and lookups are three binary searches. Groups and chunks are
+// shared between copies and copied on first write: the snapshot an undoable
+// edit takes of a long track costs one pointer per group (a few dozen for an
+// hour of keys), and a write after it copies one group's chunk pointers and
+// the one chunk it touches.
 class HXCORE_EXPORT HxFloatKeyList
 {
+    using Chunk = std::vector<HxFloatKey>;
+    struct Group
+    {
+        std::vector<std::shared_ptr<Chunk>> chunks;
+        // The last key time of each chunk, side by side, so finding a chunk
+        // is a binary search over a few hundred bytes.
+        std::vector<HxTime> lastTimes;
+    };
+    using Groups = std::vector<std::shared_ptr<Group>>;
+
 public:
     HxFloatKeyList() = default;
     HxFloatKeyList(const std::vector<HxFloatKey>& sortedKeys);
+    // A copy shares every group and chunk, so neither list owns its tail
+    // alone any more.
+    HxFloatKeyList(const HxFloatKeyList& other);
+    HxFloatKeyList& operator=(const HxFloatKeyList& other);
+    HxFloatKeyList(HxFloatKeyList&& other) noexcept;
+    HxFloatKeyList& operator=(HxFloatKeyList&& other) noexcept;
 
     int size() const { return m_size; }
     bool empty() const { return m_size == 0; }
-    const HxFloatKey& front() const { return m_chunks.front()->front(); }
-    const HxFloatKey& back() const { return m_chunks.back()->back(); }
+    const HxFloatKey& front() const { return m_groups.front()->chunks.front()->front(); }
+    const HxFloatKey& back() const { return m_groups.back()->chunks.back()->back(); }
     // Index access walks the chunks; iterate for whole-track work.
     HxFloatKey at(int index) const;
 
@@ -64,7 +82,7 @@ public:
         using reference = const HxFloatKey&;
 
         const_iterator() = default;
-        reference operator*() const { return (*(*m_list)[m_chunk])[m_offset]; }
+        reference operator*() const { return (*(*m_list)[m_group]->chunks[m_chunk])[m_offset]; }
         pointer operator->() const { return &**this; }
         const_iterator& operator++();
         const_iterator operator++(int)
@@ -77,29 +95,39 @@ public:
 
     private:
         friend class HxFloatKeyList;
-        using Chunks = std::vector<std::shared_ptr<std::vector<HxFloatKey>>>;
-        const_iterator(const Chunks* list, size_t chunk, size_t offset)
-            : m_list(list), m_chunk(chunk), m_offset(offset)
+        const_iterator(const Groups* list, size_t group, size_t chunk, size_t offset)
+            : m_list(list), m_group(group), m_chunk(chunk), m_offset(offset)
         {}
-        const Chunks* m_list = nullptr;
+        const Groups* m_list = nullptr;
+        size_t m_group = 0;
         size_t m_chunk = 0;
         size_t m_offset = 0;
     };
-    const_iterator begin() const { return const_iterator(&m_chunks, 0, 0); }
-    const_iterator end() const { return const_iterator(&m_chunks, m_chunks.size(), 0); }
+    const_iterator begin() const { return const_iterator(&m_groups, 0, 0, 0); }
+    const_iterator end() const { return const_iterator(&m_groups, m_groups.size(), 0, 0); }
 
     // Keys per chunk before a chunk is split; appended keys fill chunks to it.
     static constexpr size_t ChunkSize = 256;
+    // Chunks per group, likewise.
+    static constexpr size_t GroupSize = 16;
 
 private:
-    using Chunk = std::vector<HxFloatKey>;
-    // The first chunk whose last key is at or after the time.
-    size_t chunkFor(HxTime time) const;
-    Chunk& writable(size_t chunk);
+    // The first group (or chunk of a group) whose last key is at or after
+    // the time.
+    size_t groupFor(HxTime time) const;
+    static size_t chunkFor(const Group& group, HxTime time);
+    Group& writable(size_t group);
+    static Chunk& writable(Group& group, size_t chunk);
+    void append(HxTime time, float value);
+    // Removes the group's keys within [from, to], which do not cover it all.
+    int eraseWithin(Group& group, HxTime from, HxTime to);
 
-    std::vector<std::shared_ptr<Chunk>> m_chunks;
-    // The last key time of each chunk, side by side, so finding a chunk is
-    // a binary search over a few kilobytes instead of a chase through them.
+    Groups m_groups;
+    // The last key time of each group.
     std::vector<HxTime> m_lastTimes;
     int m_size = 0;
+    // The last chunk while this list alone owns it and its group, so that
+    // the keys a live blend sets at the end touch nothing else; null when
+    // unknown.
+    mutable Chunk* m_tail = nullptr;
 };

@@ -28,7 +28,15 @@ signals:
     void valueChanged();
     void keysChanged();
 
+protected:
+    // Whether anything was ever connected to this property. A live blend
+    // sets a thousand values a tick; telling nobody costs as much as the
+    // values themselves.
+    bool isWatched() const { return m_watched; }
+    void connectNotify(const QMetaMethod& signal) override;
+
 private:
+    bool m_watched = false;
     HxElement* m_owner;
     QString m_label;
     bool m_hidden = false;

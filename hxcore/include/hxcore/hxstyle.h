@@ -33,7 +33,11 @@ public:
     // blending) and a selected dot each have their own colour.
     static QColor poseDotColor(QStyle::State state);
 
+    // The blend cursor's drawing in its own colour or another (a canvas
+    // marks a cursor that needs attention).
+    static void drawBlendCursor(const QRect& rect, QPainter* painter, const QColor& colour = cursorColor());
+    static QColor cursorColor();
+
 private:
     static void drawPoseDot(const QRect& rect, QStyle::State state, QPainter* painter);
-    static void drawBlendCursor(const QRect& rect, QPainter* painter);
 };

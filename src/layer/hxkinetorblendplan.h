@@ -1,0 +1,100 @@
+#pragma once
+
+#include "layer/hxkinetorblendsystem.h"
+
+#include "hxcore/hxmatrix4.h"
+#include "hxcore/hxrotationorder.h"
+#include "hxcore/hxtime.h"
+#include "hxcore/hxtimerange.h"
+
+#include <QList>
+#include <QPointer>
+#include <vector>
+
+class HxFloatProperty;
+class HxKinetorNodeData;
+class HxKinetorPose;
+class HxNode;
+
+// Everything a layer's blend needs that does not depend on the cursor, built
+// when the dots, their records or the varying channels change and never
+// during a drag: the dots that take part (the first of each integer cell),
+// their eliminated system, a table of every blended channel of every such
+// dot, and the controls and properties the results go to. A tick is then
+// one weight per dot, one pass over the table and the values set.
+class HxKinetorBlendPlan
+{
+public:
+    // Blends the poses' records for the pose nodes whose flags are set.
+    HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNode* node,
+                       const std::vector<bool>& transformChanged, const std::vector<bool>& propertiesChanged);
+
+    // Whether the plan still describes these poses: the same list, the same
+    // dot positions, no record changed since it was built.
+    bool describes(const QList<HxKinetorPose*>& poses, const HxNode* node) const;
+
+    // Fewer than two distinct dots cannot be blended.
+    bool canBlend() const { return !m_system.isEmpty(); }
+    // One weight per pose of the list, 0 for a pose whose dot shares an
+    // integer cell with an earlier one; false when the plan cannot blend or
+    // the point or a weight is not finite.
+    bool weightsAt(float x, float y, std::vector<double>& weights) const;
+
+    // Blends at the cursor and sets every varying value at the time; with
+    // clearing, the animation over the range is removed first. perChannel
+    // solves the system once per channel (the reference) instead of using
+    // the weights. False, with nothing set, when the weights are not finite.
+    bool apply(float cursorX, float cursorY, HxTime time, bool clearing, const HxTimeRange& range,
+               bool perChannel);
+
+private:
+    // One pose node with what varies there: a block of transform columns in
+    // the table (or -1), then a run of property columns and their targets.
+    struct NodeBlend
+    {
+        QPointer<HxNode> node;
+        HxRotationOrder order = HxRotationOrder::XYZ;
+        int transformColumn = -1;
+        int propertyColumn = 0;
+        int firstProperty = 0;
+        int propertyCount = 0;
+    };
+    // What a node's columns are read from while the plan is built.
+    struct Gather
+    {
+        std::vector<const HxKinetorNodeData*> records;
+        QList<HxFloatProperty*> properties;
+    };
+
+    void planNode(HxNode* node, int index, bool transform, bool properties,
+                  const QList<HxKinetorPose*>& dotPoses, std::vector<Gather>& gathers);
+    void gatherNode(const NodeBlend& blend, const Gather& gather);
+    void blendChannels(float cursorX, float cursorY, bool perChannel);
+    bool readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const;
+    bool rotationDegrees(const NodeBlend& blend, const HxMatrix4& rotation, float* degrees) const;
+    void setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,
+                 const HxTimeRange& range);
+
+    QList<HxKinetorPose*> m_poses;
+    std::vector<HxBlendDot> m_positions;
+    QPointer<HxNode> m_node;
+    quint64 m_recordEdits = 0;
+
+    // Index into m_poses of each dot of the system.
+    std::vector<int> m_dotPoses;
+    HxKinetorBlendSystem m_system;
+
+    std::vector<NodeBlend> m_nodes;
+    std::vector<QPointer<HxFloatProperty>> m_properties;
+    // Dot-major: the values of dot i are m_table[i * m_columns ...].
+    std::vector<double> m_table;
+    int m_columns = 0;
+
+    // Per-tick scratch, kept to spare allocations.
+    std::vector<double> m_weights;
+    std::vector<double> m_blended;
+    std::vector<float> m_values;
+    std::vector<char> m_finite;
+    std::vector<HxMatrix4> m_rotations;
+    std::vector<HxMatrix4*> m_pending;
+};

@@ -1,0 +1,82 @@
+#include "hxlayertest.h"
+
+#include "layer/hxkinetorblend.h"
+
+#include <QRandomGenerator>
+#include <cmath>
+
+namespace {
+
+using BlendPlanTest = HxLayerTest;
+
+// The weights the layer reports through its stored elimination equal a fresh solve of the same
+// dots, one entry per pose with 0 for a pose whose dot shares a cell with an earlier one.
+TEST_F(BlendPlanTest, WeightsAtAPointMatchAFreshSolveAndSkipSharedCells)
+{
+    QRandomGenerator random(99);
+    std::vector<HxBlendDot> dots;
+    for (int d = 0; d < 12; ++d) {
+        const int x = 50 * (d % 4) + int(random.bounded(30));
+        const int y = 50 * (d / 4) + int(random.bounded(30));
+        addDot(x, y, float(d), float(3 * d), 0.1f * float(d));
+        dots.push_back({float(x), float(y)});
+    }
+    // On the fourth dot's cell, a fraction apart: it takes no part.
+    m_layer->addPose(0, 0)->setPosition(dots[3].x + 0.5f, dots[3].y + 0.25f);
+
+    HxKinetorMatrix a;
+    for (const auto& [cx, cy] : {std::pair{37.0f, 61.5f}, {-120.0f, 400.0f}, {dots[5].x, dots[5].y}}) {
+        std::vector<double> weights;
+        ASSERT_TRUE(m_layer->blendWeightsAt(cx, cy, weights));
+        ASSERT_EQ(weights.size(), 13u);
+        EXPECT_EQ(weights[12], 0.0);
+        bool collinear = false;
+        double tc = 0.0;
+        buildBlendSystem(dots, cx, cy, a, collinear, tc);
+        std::vector<double> fresh;
+        ASSERT_TRUE(computeBlendWeights(a, dots, cx, cy, collinear, tc, fresh));
+        double sum = 0.0;
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            EXPECT_NEAR(weights[i], fresh[i], 1e-12 * std::max(1.0, std::fabs(fresh[i])));
+            sum += weights[i];
+        }
+        EXPECT_NEAR(sum, 1.0, 1e-9) << "the constant column makes the weights sum to one";
+    }
+    std::vector<double> onDot;
+    ASSERT_TRUE(m_layer->blendWeightsAt(dots[5].x, dots[5].y, onDot));
+    for (std::size_t i = 0; i < 12; ++i)
+        EXPECT_NEAR(onDot[i], i == 5 ? 1.0 : 0.0, 1e-9) << i;
+
+    std::vector<double> none{1.0};
+    EXPECT_FALSE(m_layer->blendWeightsAt(std::nanf(""), 0.0f, none));
+    EXPECT_EQ(none.size(), 13u);
+    while (m_layer->getNumPoses() > 1)
+        m_layer->removePose(m_layer->getPoses().last());
+    EXPECT_FALSE(m_layer->blendWeightsAt(10.0f, 10.0f, none));
+}
+
+// What the blend was built from can change between drags without the layer being told: a view
+// drags a dot, a script rewrites a record. The next blend must see it.
+TEST_F(BlendPlanTest, MovedDotsAndRewrittenRecordsReachTheNextBlend)
+{
+    addDot(0, 0, 0, 0, 0);
+    HxKinetorPose* b = addDot(100, 0, 10, 0, 1);
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    press(100, 0);
+    tick(10, 100, 0);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 10.0, 1e-5);
+    EXPECT_NEAR(m_smile->getValue(0), 1.0, 1e-6);
+
+    b->setPosition(200, 0); // halfway to the moved dot now
+    tick(10, 100, 0);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 5.0, 1e-5);
+
+    b->getNodeDataAt(0)->setPos(HxVec3(30, 0, 0));
+    b->getNodeDataAt(3)->getPropValues()[m_smile] = 0.5;
+    tick(10, 200, 0);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 30.0, 1e-5);
+    EXPECT_NEAR(m_smile->getValue(0), 0.5, 1e-6);
+    release();
+}
+
+} // namespace
