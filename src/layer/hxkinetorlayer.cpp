@@ -515,40 +515,6 @@ bool HxKinetorLayer::blendWeightsAt(float x, float y, std::vector<double>& weigh
     return blendPlan().weightsAt(x, y, weights);
 }
 
-bool HxKinetorLayer::blendWeightsAt(float x, float y, std::vector<double>& weights) const
-{
-    weights.assign(std::size_t(m_poses.size()), 0.0);
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return false;
-    // The first dot of a cell stands for all of it, as in applyBlend.
-    std::vector<HxBlendDot> dots;
-    std::vector<std::size_t> counted;
-    for (qsizetype i = 0; i < m_poses.size(); ++i) {
-        const HxKinetorPose* pose = m_poses[i];
-        const int px = hxTruncateCoordinate(pose->getX());
-        const int py = hxTruncateCoordinate(pose->getY());
-        const bool shared = std::any_of(dots.begin(), dots.end(), [&](const HxBlendDot& dot) {
-            return hxTruncateCoordinate(dot.x) == px && hxTruncateCoordinate(dot.y) == py;
-        });
-        if (!shared) {
-            dots.push_back({pose->getX(), pose->getY()});
-            counted.push_back(std::size_t(i));
-        }
-    }
-    if (dots.size() < 2)
-        return false;
-    HxKinetorMatrix a;
-    bool collinear = true;
-    double tc = 0.0;
-    buildBlendSystem(dots, x, y, a, collinear, tc);
-    std::vector<double> distinct;
-    if (!computeBlendWeights(a, dots, x, y, collinear, tc, distinct))
-        return false;
-    for (std::size_t k = 0; k < counted.size(); ++k)
-        weights[counted[k]] = distinct[k];
-    return true;
-}
-
 void HxKinetorLayer::applyBlend()
 {
     if (m_poses.size() < 2 || !m_node)

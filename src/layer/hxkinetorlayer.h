@@ -120,12 +120,6 @@ public:
     // (fewer than two distinct dots, a point that is not finite).
     bool blendWeightsAt(float x, float y, std::vector<double>& weights) const;
     void setBlendSolve(BlendSolve solve) { m_blendSolve = solve; }
-    // The weight of each pose, in list order, in a blend with the cursor at
-    // (x, y): the weights the blend applies to every channel. A pose whose
-    // dot shares its integer cell with an earlier one weighs 0. False when
-    // the layer cannot blend (fewer than two distinct dots, a cursor that is
-    // not finite, a singular layout).
-    bool blendWeightsAt(float x, float y, std::vector<double>& weights) const;
     BlendSolve getBlendSolve() const { return m_blendSolve; }
 
     // Moves the cursor along its keys to the time and, with Fill Skipped
