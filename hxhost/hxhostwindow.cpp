@@ -632,14 +632,15 @@ void HxHostWindow::updateTitle()
 
 void HxHostWindow::closeEvent(QCloseEvent* event)
 {
+    // A drag or a burst of fills still open ends here, kept as its step,
+    // before the scene is offered for saving.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     if (!m_document->maybeSave()) {
         event->ignore();
         return;
     }
     m_timelinePane->playback()->stop();
-    // A drag or a burst of fills still open ends here, kept as its step.
-    if (hxUndoStack)
-        hxUndoStack->closeAllHolds();
     saveWindowSettings();
     event->accept();
 }

@@ -121,6 +121,10 @@ bool HxSceneDocument::saveAs(const QString& path)
 
 bool HxSceneDocument::maybeSave()
 {
+    // A burst of fills or loose changes still waiting for its timer is a
+    // change too: it becomes its step before the question.
+    if (hxUndoStack)
+        hxUndoStack->closePendingHolds();
     if (!isModified())
         return true;
     const QString text = tr("The scene %1 has changes that are not saved. Save them?").arg(displayName());

@@ -3,6 +3,7 @@
 #include "hxhistorypane.h"
 #include "hxhostwindow.h"
 #include "hxmediaaudioclip.h"
+#include "hxscenedocument.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -185,9 +186,24 @@ TEST_F(HostWindowTest, UndoWaitsForALiveDragAndClosingTheWindowEndsItAsItsStep)
     EXPECT_EQ(stack->index(), 1) << "a click in the history waits as well";
     EXPECT_EQ(turn->getValue(), 40.0f);
 
+    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->close();
     EXPECT_FALSE(drag);
     EXPECT_EQ(stack->undoText(), QStringLiteral("Drag"));
     m_window->undoAction()->trigger();
     EXPECT_EQ(turn->getValue(), 25.0f);
+}
+
+TEST_F(HostWindowTest, AChangeStillWaitingForItsStepCountsWhenAskingToSave)
+{
+    ASSERT_TRUE(m_window->document()->saveAs(m_scratch.filePath(QStringLiteral("clean.hxs"))));
+    int asked = 0;
+    m_window->document()->setSaveQuestion([&](const QString&) {
+        ++asked;
+        return QMessageBox::Cancel;
+    });
+    bone("arm")->getXRotControl()->setValue(30.0f); // loose: its step closes once the event loop runs
+    EXPECT_FALSE(m_window->document()->maybeSave());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(hxUndoStack->undoStack()->undoText(), QStringLiteral("Change"));
 }

@@ -290,6 +290,7 @@ protected:
         const QByteArray start = fingerprint();
         for (int op = 0; op < length; ++op) {
             const int kind = pick(10);
+            ++m_operations;
             m_log << QString::number(kind) + "@" + QString::number(hxUndoStack->undoStack()->index());
             switch (kind) {
             case 0:
@@ -330,6 +331,7 @@ protected:
         const int endIndex = stack->index();
         for (const QString& name : stepNames())
             m_stepKinds.insert(name);
+        m_steps += stack->count();
         while (stack->canUndo())
             ASSERT_TRUE(hxUndoStack->undo());
         ++m_sessions;
@@ -365,6 +367,8 @@ protected:
     int m_mismatches = 0;
     QStringList m_log;
     int m_refused = 0;
+    int m_operations = 0;
+    int m_steps = 0;
     int m_drags = 0;
     QSet<QString> m_stepKinds;
 };
@@ -381,6 +385,10 @@ TEST_F(HxKinetorUndoSessionTest, UndoingAndRedoingEverySessionGivesBackItsStartA
         ASSERT_EQ(m_mismatches, 0) << "first mismatch with seed " << seed;
     }
     EXPECT_EQ(m_sessions, 300);
+    RecordProperty("operations", m_operations);
+    RecordProperty("drags", m_drags);
+    RecordProperty("refused", m_refused);
+    RecordProperty("steps", m_steps);
     // The sessions did reach what they are meant to probe.
     EXPECT_GT(m_drags, 300);
     EXPECT_GT(m_refused, 50);
