@@ -11,6 +11,7 @@ class HxPane;
 class HxPlugin;
 class HxParametersPane;
 class HxScriptRunner;
+class HxSceneDocument;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -60,9 +61,21 @@ public:
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
     const HxPluginLoader& pluginLoader() const { return m_plugins; }
+    HxSceneDocument* document() const { return m_document; }
+
+    // Reads the scene file in place of the open scene, without asking;
+    // on failure reports why and keeps the open scene.
+    bool openScene(const QString& path);
 
 public slots:
+    // Empties the scene and forgets its file, without asking.
     void newScene();
+    // The File menu's New, Open, Save and Save As: they ask first when
+    // unsaved changes would be lost, and for file names.
+    void confirmNewScene();
+    void chooseScene();
+    bool saveScene();
+    bool saveSceneAs();
     void chooseFigure();
     void chooseAudio();
     void chooseScript();
@@ -93,4 +106,5 @@ private:
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
     HxScriptRunner* m_scriptRunner = nullptr;
+    HxSceneDocument* m_document = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
 #include "hxscriptrunner.h"
 
 #include "hxcore/hxapp.h"
@@ -37,11 +38,15 @@ int main(int argc, char** argv)
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
     const QCommandLineOption scriptOption(
-        QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
+        QStringLiteral("script"),
+        QStringLiteral("Run this script once the scene or figure is loaded and selected."),
         QStringLiteral("FILE"));
     parser.addOption(selectOption);
     parser.addOption(scriptOption);
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
+                                 QStringLiteral("[scene]"));
     parser.process(application);
+    const QString scene = parser.positionalArguments().value(0);
 
     const bool batch = parser.isSet(screenshotOption);
     HxApp app;
@@ -56,16 +61,22 @@ int main(int argc, char** argv)
     } else
         window.restoreWindowSettings();
 
+    // Plug-ins first: a scene holds objects of their classes.
     window.loadPlugins(HxPluginLoader::defaultFolder());
     bool ok = true;
+    if (!scene.isEmpty())
+        ok = window.openScene(scene);
     QString figure = parser.value(figureOption);
-    if (figure.isEmpty()) {
+    if (figure.isEmpty() && scene.isEmpty()) {
         figure = HxHostWindow::findSampleFigure();
         if (figure.isEmpty())
             err << "hxhost: the sample figure samples/figures/mannequin.json was not found" << Qt::endl;
     }
     if (!figure.isEmpty())
         ok = window.loadFigure(figure) && ok;
+    // The figure a new session starts with is no change of the person's.
+    if (scene.isEmpty())
+        window.document()->reset();
     if (parser.isSet(audioOption))
         ok = window.loadAudio(parser.value(audioOption)) && ok;
     if (parser.isSet(selectOption)) {

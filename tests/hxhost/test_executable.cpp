@@ -71,3 +71,16 @@ TEST_F(HostExecutableTest, ScriptRunsAfterTheFigureIsLoadedAndErrorsNameFileAndL
     EXPECT_EQ(runHost({"--script", bad, "--screenshot", shot}, &errors), 1);
     EXPECT_TRUE(errors.contains(QStringLiteral("bad.js:2: ReferenceError"))) << errors.toStdString();
 }
+
+TEST_F(HostExecutableTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFailsWithTheReason)
+{
+    QString errors;
+    const QString shot = m_scratch.filePath(QStringLiteral("scene.png"));
+    EXPECT_EQ(runHost({sourcePath("samples/scenes/mannequin-layers.hxs"), "--screenshot", shot}, &errors), 0)
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains("skipped"))
+        << "every class of the sample is known: " << errors.toStdString();
+    const QString broken = writeFile(m_scratch, QStringLiteral("broken.hxs"), "HXSCENE\x1a");
+    EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
+    EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
+}
