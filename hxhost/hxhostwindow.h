@@ -10,8 +10,8 @@ class HxHistoryPane;
 class HxPane;
 class HxPlugin;
 class HxParametersPane;
-class HxScriptRunner;
 class HxSceneDocument;
+class HxScriptRunner;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -105,6 +105,6 @@ private:
     QMenu* m_helpMenu = nullptr;
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
-    HxScriptRunner* m_scriptRunner = nullptr;
     HxSceneDocument* m_document = nullptr;
+    HxScriptRunner* m_scriptRunner = nullptr;
 };

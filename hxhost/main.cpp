@@ -34,13 +34,12 @@ int main(int argc, char** argv)
     const QCommandLineOption selectOption(QStringLiteral("select"),
                                           QStringLiteral("Select the node with this name after loading."),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
+        QStringLiteral("FILE"));
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
-    const QCommandLineOption scriptOption(
-        QStringLiteral("script"),
-        QStringLiteral("Run this script once the scene or figure is loaded and selected."),
-        QStringLiteral("FILE"));
     parser.addOption(selectOption);
     parser.addOption(scriptOption);
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),

@@ -53,6 +53,19 @@ TEST_F(HostExecutableTest, ScreenshotShowsTheSampleFigureAndABadFigureFailsWithT
     EXPECT_GT(QImage(shot).width(), 0) << "the window is still rendered";
 }
 
+TEST_F(HostExecutableTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFailsWithTheReason)
+{
+    QString errors;
+    const QString shot = m_scratch.filePath(QStringLiteral("scene.png"));
+    EXPECT_EQ(runHost({sourcePath("samples/scenes/mannequin-layers.hxs"), "--screenshot", shot}, &errors), 0)
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains("skipped"))
+        << "every class of the sample is known: " << errors.toStdString();
+    const QString broken = writeFile(m_scratch, QStringLiteral("broken.hxs"), "HXSCENE\x1a");
+    EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
+    EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
+}
+
 // --script runs once the figure is loaded and selected; an error fails the
 // run with the file and line.
 TEST_F(HostExecutableTest, ScriptRunsAfterTheFigureIsLoadedAndErrorsNameFileAndLine)
@@ -70,17 +83,4 @@ TEST_F(HostExecutableTest, ScriptRunsAfterTheFigureIsLoadedAndErrorsNameFileAndL
     const QString bad = writeFile(m_scratch, QStringLiteral("bad.js"), "var a = 1;\nnoSuchFunction();");
     EXPECT_EQ(runHost({"--script", bad, "--screenshot", shot}, &errors), 1);
     EXPECT_TRUE(errors.contains(QStringLiteral("bad.js:2: ReferenceError"))) << errors.toStdString();
-}
-
-TEST_F(HostExecutableTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFailsWithTheReason)
-{
-    QString errors;
-    const QString shot = m_scratch.filePath(QStringLiteral("scene.png"));
-    EXPECT_EQ(runHost({sourcePath("samples/scenes/mannequin-layers.hxs"), "--screenshot", shot}, &errors), 0)
-        << errors.toStdString();
-    EXPECT_FALSE(errors.contains("skipped"))
-        << "every class of the sample is known: " << errors.toStdString();
-    const QString broken = writeFile(m_scratch, QStringLiteral("broken.hxs"), "HXSCENE\x1a");
-    EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
-    EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
 }
