@@ -1,6 +1,8 @@
 #include "hxhostwindow.h"
 
 #include "hxexportmenu.h"
+#include "hxanimationexporter.h"
+#include "hxfigureimporter.h"
 #include "hxhistorypane.h"
 #include "hxmediaaudioclip.h"
 #include "hxparameterspane.h"
@@ -8,6 +10,7 @@
 #include "hxscenedocument.h"
 #include "hxscenepane.h"
 #include "hxscriptrunner.h"
+#include "hxskinlayer.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -170,7 +173,11 @@ void HxHostWindow::createActions()
     runScript->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     runScript->setToolTip(tr("Run a script file (a Kinetor preset, say); Shift or Ctrl held when it starts "
                              "are passed on to it"));
+    file->addAction(tr("&Import Figure\u2026"), this, &HxHostWindow::chooseImport)
+        ->setToolTip(tr("Add a figure from a glTF, FBX, COLLADA or BVH file"));
     file->addMenu(new HxExportMenu(tr("&Export"), this));
+    file->addAction(tr("&Export Animation\u2026"), this, &HxHostWindow::chooseExport)
+        ->setToolTip(tr("Write the selected figure's play range as BVH or glTF"));
     file->addSeparator();
     QAction* quit =
         file->addAction(s->standardIcon(QStyle::SP_DialogCloseButton), tr("&Quit"), this, &QWidget::close);
@@ -215,6 +222,11 @@ void HxHostWindow::createActions()
                                         &HxViewport::frameAll);
     frameAll->setShortcut(QKeySequence(Qt::Key_F));
     frameAll->setToolTip(tr("Aim the camera at the whole scene"));
+    QAction* showBones = view->addAction(tr("Show &Bones"));
+    showBones->setCheckable(true);
+    showBones->setChecked(m_viewport->skinLayer()->showsBones());
+    showBones->setToolTip(tr("Draw the bones over the skins of skinned figures"));
+    connect(showBones, &QAction::toggled, m_viewport->skinLayer(), &HxSkinLayer::setShowsBones);
     view->addSeparator();
     HxPaneMgr* panes = getPaneMgr();
     for (int i = 0; i < panes->getNumPanes(); ++i)
@@ -288,7 +300,10 @@ bool HxHostWindow::loadFigure(const QString& path)
     // What the file sets, and what plug-ins set up for a new node, is where
     // the figure starts, not an edit to undo: adding a figure is no step.
     HxUndoStack::PauseGathering setUp(hxUndoStack);
-    std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
+    // Interchange formats by extension; everything else is our own JSON.
+    std::unique_ptr<HxSkeleton> figure = HxFigureImporter::handles(path)
+                                             ? HxFigureImporter::read(path, hxScene->getTimeStep(), &error)
+                                             : HxFigureReader::read(path, &error);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
         return false;
@@ -296,6 +311,7 @@ bool HxHostWindow::loadFigure(const QString& path)
     const bool first = hxScene->getNumNodes() == 0;
     const QString name = figure->objectName();
     const int bones = figure->getNumBones();
+    HxFigureImporter::showTake(figure.get(), hxScene);
     hxScene->addNode(figure.release());
     if (first)
         m_viewport->frameAll();
@@ -405,6 +421,41 @@ void HxHostWindow::chooseFigure()
         return;
     rememberFolder(path);
     loadFigure(path);
+}
+
+void HxHostWindow::chooseImport()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Import Figure"), lastFolder(),
+        tr("Figures (%1);;All files (*)").arg(HxFigureImporter::filePatterns().join(' ')));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    loadFigure(path);
+}
+
+bool HxHostWindow::exportAnimation(const QString& path)
+{
+    QString error;
+    HxNode* selected = hxScene ? hxScene->getPrimarySelection() : nullptr;
+    if (!HxAnimationExporter::write(selected ? selected->getSkeleton() : nullptr, hxScene->getPlayRange(),
+                                    hxScene->getTimeStep(), path, &error)) {
+        report(tr("Export Animation"), error);
+        return false;
+    }
+    statusBar()->showMessage(tr("Exported %1").arg(QFileInfo(path).fileName()), 5000);
+    return true;
+}
+
+void HxHostWindow::chooseExport()
+{
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Export Animation"), lastFolder(),
+                                     tr("BVH motion (*.bvh);;glTF (*.gltf);;glTF binary (*.glb)"));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    exportAnimation(path);
 }
 
 void HxHostWindow::chooseAudio()

@@ -40,6 +40,9 @@ public:
     // Makes the WAV file the scene's sound track; on failure reports why and
     // keeps the previous one.
     bool loadAudio(const QString& path);
+    // Writes the selected figure's play range to a BVH or glTF file; on
+    // failure reports why.
+    bool exportAnimation(const QString& path);
     // Renders the whole window into a PNG file.
     bool saveScreenshot(const QString& path, QString* error = nullptr);
     // Opens the modules of the plug-in folder; problems go to the reporter.
@@ -79,6 +82,8 @@ public slots:
     void chooseFigure();
     void chooseAudio();
     void chooseScript();
+    void chooseImport();
+    void chooseExport();
     void about();
 
 protected:

@@ -1,6 +1,8 @@
 #include "hxviewport.h"
 
 #include "hxfigureposer.h"
+#include "hxglsurface.h"
+#include "hxskinlayer.h"
 
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfloatproperty.h"
@@ -95,6 +97,10 @@ HxViewport::HxViewport(HxViewportMgr* manager, QWidget* parent) : QWidget(parent
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     m_camera.setViewSize(size());
+    m_skin = new HxSkinLayer(this);
+    connect(m_skin, &HxSkinLayer::changed, this, qOverload<>(&QWidget::update));
+    if (HxGLSurface::available())
+        m_surface = new HxGLSurface([this](QPainter& painter) { paintScene(painter); }, this);
     if (m_manager)
         connect(m_manager, &HxViewportMgr::manipulationChanged, this, qOverload<>(&QWidget::update));
     if (!hxScene)
@@ -220,6 +226,11 @@ void HxViewport::frameAll()
                     bounds.include(posed.start);
                     bounds.include(posed.end);
                 }
+                HxVec3 low, high;
+                if (m_skin->bounds(figure, low, high)) {
+                    bounds.include(low);
+                    bounds.include(high);
+                }
             } else if (!node->getSkeleton()) {
                 bounds.include(node->getWorldMatrix().translationPart());
             }
@@ -235,12 +246,23 @@ void HxViewport::frameAll()
 void HxViewport::resizeEvent(QResizeEvent* event)
 {
     m_camera.setViewSize(size());
+    if (m_surface)
+        m_surface->setGeometry(rect());
     QWidget::resizeEvent(event);
 }
 
 void HxViewport::paintEvent(QPaintEvent*)
 {
+    if (m_surface) {
+        m_surface->update();
+        return;
+    }
     QPainter painter(this);
+    paintScene(painter);
+}
+
+void HxViewport::paintScene(QPainter& painter)
+{
     painter.setRenderHint(QPainter::Antialiasing, true);
     drawBackground(painter);
     QList<Segment> segments = collectSegments();
@@ -254,7 +276,10 @@ void HxViewport::paintEvent(QPaintEvent*)
         return !l.fitted && r.fitted;
     });
     if (isDrawingLight()) {
+        m_skin->draw(painter, m_camera);
         for (const Segment& s : segments) {
+            if (!m_skin->drawsBone(s.node))
+                continue;
             const QColor color =
                 s.highlight == 2 ? kSelectedColor : (s.highlight ? kFigureSelectedColor : kBoneColor);
             painter.setPen(QPen(color, 2.0, Qt::SolidLine, Qt::RoundCap));
@@ -265,8 +290,10 @@ void HxViewport::paintEvent(QPaintEvent*)
         }
     } else {
         drawGround(painter);
+        m_skin->draw(painter, m_camera);
         for (const Segment& s : segments)
-            drawSegment(painter, s);
+            if (m_skin->drawsBone(s.node))
+                drawSegment(painter, s);
     }
     drawAxes(painter);
     drawOverlay(painter);

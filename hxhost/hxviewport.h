@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QWidget>
 
+class HxGLSurface;
 class HxNode;
+class HxSkinLayer;
 
 // The central 3D view: draws every figure of the scene as shaded bones,
 // highlights the selection and lets the mouse orbit (left drag), pan
@@ -22,6 +24,13 @@ public:
     ~HxViewport() override;
 
     HxOrbitCamera& camera() { return m_camera; }
+    // The figures' skins and the switch for the bones drawn over them.
+    HxSkinLayer* skinLayer() const { return m_skin; }
+    // The OpenGL surface the picture is painted on, or null where no OpenGL
+    // context can be had (the picture is then painted on this widget).
+    HxGLSurface* glSurface() const { return m_surface; }
+    // Paints the whole picture; on the GL surface when there is one.
+    void paintScene(QPainter& painter);
     bool isDrawingLight() const;
     // The bone drawn under the pixel (the nearest to the eye when several
     // are), else null.
@@ -61,6 +70,8 @@ private:
     void drawOverlay(QPainter& painter) const;
 
     QPointer<HxViewportMgr> m_manager;
+    HxSkinLayer* m_skin = nullptr;
+    HxGLSurface* m_surface = nullptr;
     HxOrbitCamera m_camera;
     Drag m_drag = Drag::None;
     bool m_moved = false;

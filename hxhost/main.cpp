@@ -5,6 +5,7 @@
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxscriptengine.h"
+#include "hxcore/hxskeleton.h"
 #include "hxcore/hxstyle.h"
 
 #include <QApplication>
@@ -24,7 +25,9 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(QStringLiteral("Poses and plays figures; hosts hxcore plug-ins."));
     parser.addHelpOption();
     const QCommandLineOption figureOption(
-        QStringLiteral("figure"), QStringLiteral("Figure to load (JSON). Default: the sample mannequin."),
+        QStringLiteral("figure"),
+        QStringLiteral("Figure to load: our JSON, or glTF, FBX, COLLADA or BVH to import. "
+                       "Default: the sample mannequin."),
         QStringLiteral("FILE"));
     const QCommandLineOption audioOption(
         QStringLiteral("audio"), QStringLiteral("Sound track to load (WAV)."), QStringLiteral("FILE"));
@@ -37,17 +40,22 @@ int main(int argc, char** argv)
     const QCommandLineOption scriptOption(
         QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
         QStringLiteral("FILE"));
+    const QCommandLineOption exportOption(
+        QStringLiteral("export"),
+        QStringLiteral("Write the selected (else the first) figure's play range as BVH or glTF, and exit."),
+        QStringLiteral("FILE"));
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
     parser.addOption(selectOption);
     parser.addOption(scriptOption);
+    parser.addOption(exportOption);
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
                                  QStringLiteral("[scene]"));
     parser.process(application);
     const QString scene = parser.positionalArguments().value(0);
 
-    const bool batch = parser.isSet(screenshotOption);
+    const bool batch = parser.isSet(screenshotOption) || parser.isSet(exportOption);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
@@ -89,6 +97,21 @@ int main(int argc, char** argv)
     if (parser.isSet(scriptOption) && batch)
         ok = window.runScript(parser.value(scriptOption)) && ok;
 
+    if (parser.isSet(exportOption)) {
+        // A figure that did not load has said so already.
+        if (!ok)
+            return 1;
+        if (!hxScene->getPrimarySelection())
+            for (HxNode* node : hxScene->nodes())
+                if (qobject_cast<HxSkeleton*>(node)) {
+                    hxScene->setPrimarySelection(node);
+                    break;
+                }
+        if (!window.exportAnimation(parser.value(exportOption)))
+            return 1;
+        if (!parser.isSet(screenshotOption))
+            return ok ? 0 : 1;
+    }
     if (batch) {
         QString error;
         if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {

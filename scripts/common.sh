@@ -5,7 +5,8 @@ HX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 HX_PACKAGES=(cmake g++ make pkg-config
   qt6-base-dev qt6-declarative-dev qt6-multimedia-dev libgl1-mesa-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  libgtest-dev libgmock-dev libbenchmark-dev)
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libassimp-dev libtinygltf-dev)
 
 hx_install_missing() {
   local missing=()

@@ -1,8 +1,8 @@
 #include "hxhosttest.h"
 
 #include "hxhostwindow.h"
-#include "hxscenedocument.h"
 #include "hxplayback.h"
+#include "hxscenedocument.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTest>
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -34,10 +35,10 @@ void HxHostTest::SetUp()
     m_figure = makeFigure(QStringLiteral("Stick"));
     hxScene->addNode(m_figure);
     m_window = std::make_unique<HxHostWindow>();
-    // Nobody answers a question here: closing or renewing a changed scene
-    // discards it instead of waiting on a modal box.
-    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->timelinePane()->playback()->setClock([this] { return m_now; });
+    // Nobody is there to answer "save the changes?" when a test closes the
+    // window; tests of that question set their own answer.
+    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
     m_window->viewport()->frameAll();
@@ -103,4 +104,18 @@ void HxHostTest::advance(qint64 ms)
 {
     m_now += ms;
     m_window->timelinePane()->playback()->tick();
+}
+
+int runHost(const QStringList& arguments, QString* errors)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QTemporaryDir settings;
+    environment.insert(QStringLiteral("HX_SETTINGS_PATH"), settings.filePath(QStringLiteral("settings.ini")));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
+    const bool finished = process.waitForFinished(60000);
+    *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }

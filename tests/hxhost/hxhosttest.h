@@ -3,6 +3,7 @@
 #include "hxapptest.h"
 
 #include <QImage>
+#include <QStringList>
 
 class HxBone;
 class HxFloatProperty;
@@ -11,6 +12,8 @@ class HxSkeleton;
 class QWidget;
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content);
+// Runs hxhost offscreen with scratch settings; gives the exit code, or -1 for a crash or a hang.
+int runHost(const QStringList& arguments, QString* errors);
 
 // A fresh application showing the host window, with a small test figure in centimetres, Y up:
 // hip (0,100,0)-(0,110,0) > chest -(0,140,0) > arm -(40,140,0) > forearm -(70,140,0),

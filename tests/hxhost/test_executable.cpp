@@ -3,21 +3,6 @@
 #include <QProcess>
 
 namespace {
-// Runs hxhost offscreen with scratch settings; gives the exit code, or -1 for a crash or a hang.
-int runHost(const QStringList& arguments, QString* errors)
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QTemporaryDir settings;
-    environment.insert(QStringLiteral("HX_SETTINGS_PATH"), settings.filePath(QStringLiteral("settings.ini")));
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(HXHOST_EXECUTABLE), arguments);
-    const bool finished = process.waitForFinished(60000);
-    *errors = QString::fromLocal8Bit(process.readAllStandardError());
-    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
 // Light pixels in the middle of the picture, where the viewport shows the figure on a dark background.
 int lightPixelsInTheMiddle(const QImage& picture)
 {
