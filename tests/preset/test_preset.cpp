@@ -25,6 +25,7 @@
 #include "hxcore/hxscriptengine.h"
 #include "hxcore/hxscriptmessagebox.h"
 #include "hxcore/hxskeleton.h"
+#include "hxcore/hxundostack.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -40,6 +41,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <cmath>
 
 namespace {
@@ -234,6 +236,13 @@ TEST_F(HxPresetTest, ExportedLayersComeBackWhenThePresetRuns)
     ASSERT_TRUE(m_window->runScript(preset)) << m_reports.join('\n').toStdString();
     EXPECT_EQ(layers(), before);
     EXPECT_EQ(layers()[0].poses[0].left(9), "(12, -3) ");
+
+    // The whole run is one step in the history.
+    EXPECT_EQ(hxUndoStack->undoStack()->undoText(), "Run Script dance.js");
+    EXPECT_TRUE(hxUndoStack->undo());
+    EXPECT_EQ(namesOf(layers()), QStringList({"Layer 1"}));
+    EXPECT_TRUE(hxUndoStack->redo());
+    EXPECT_EQ(layers(), before);
 
     // Add keeps what is there (and no default layer is left to remove).
     ASSERT_TRUE(m_window->runScript(preset));
