@@ -2,6 +2,7 @@
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxscriptengine.h"
 #include "hxcore/hxstyle.h"
 
 #include <QApplication>
@@ -33,10 +34,33 @@ int main(int argc, char** argv)
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
+    const QCommandLineOption scriptTimeoutOption(
+        QStringLiteral("script-timeout"),
+        QStringLiteral("Stop a script that keeps the host busy this many seconds. Default: 60 when "
+                       "running without a window; with a window a stop window offers to stop it after 3 s."),
+        QStringLiteral("SECONDS"));
     parser.addOption(selectOption);
+    parser.addOption(scriptTimeoutOption);
     parser.process(application);
 
     const bool batch = parser.isSet(screenshotOption);
+    HxScriptLimits scriptLimits;
+    scriptLimits.timeLimitMs = batch ? 60000 : 0;
+    if (!batch) {
+        scriptLimits.promptAfterMs = 3000;
+        scriptLimits.promptProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/hxscriptstop");
+    }
+    if (parser.isSet(scriptTimeoutOption)) {
+        bool valid = false;
+        const double seconds = parser.value(scriptTimeoutOption).toDouble(&valid);
+        if (!valid || !(seconds > 0.0) || seconds > 1e6) {
+            QTextStream(stderr) << "hxhost: --script-timeout needs a number of seconds above 0, not "
+                                << parser.value(scriptTimeoutOption) << Qt::endl;
+            return 2;
+        }
+        scriptLimits.timeLimitMs = int(seconds * 1000.0);
+    }
+    HxScriptEngine::setDefaultLimits(scriptLimits);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
