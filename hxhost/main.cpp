@@ -44,9 +44,14 @@ int main(int argc, char** argv)
     parser.process(application);
 
     const bool batch = parser.isSet(screenshotOption);
+    // Nobody can answer a stop window in a batch run or on a platform
+    // without a screen, so scripts there stop at a time limit instead.
+    const QString platform = QGuiApplication::platformName();
+    const bool unattended =
+        batch || platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
     HxScriptLimits scriptLimits;
-    scriptLimits.timeLimitMs = batch ? 60000 : 0;
-    if (!batch) {
+    scriptLimits.timeLimitMs = unattended ? 60000 : 0;
+    if (!unattended) {
         scriptLimits.promptAfterMs = 3000;
         scriptLimits.promptProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/hxscriptstop");
     }

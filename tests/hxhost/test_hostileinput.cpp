@@ -12,7 +12,9 @@
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
 
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTreeWidget>
 #include <QtEndian>
 #include <limits>
@@ -126,4 +128,21 @@ TEST_F(HostileInputTest, DeepChainsArePosedDrawnPickedAndListed)
     EXPECT_GE(visible, 2) << "the match and the rows leading to it";
     filter->clear();
     hxScene->clear();
+}
+
+TEST_F(HostileInputTest, ScriptTimeoutMustBeAPositiveNumberOfSeconds)
+{
+    for (const char* bad : {"soon", "0", "-5"}) {
+        QProcess host;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        host.setProcessEnvironment(environment);
+        host.start(QStringLiteral(HXHOST_EXECUTABLE),
+                   {QStringLiteral("--script-timeout"), QString::fromLatin1(bad), QStringLiteral("--screenshot"),
+                    m_scratch.filePath(QStringLiteral("x.png"))});
+        ASSERT_TRUE(host.waitForFinished(60000));
+        EXPECT_EQ(host.exitCode(), 2) << bad;
+        EXPECT_TRUE(host.readAllStandardError().contains("--script-timeout needs a number of seconds above 0"));
+        EXPECT_FALSE(QFile::exists(m_scratch.filePath(QStringLiteral("x.png"))));
+    }
 }
