@@ -1,3 +1,4 @@
+#include "../model/modeltestsupport.h"
 #include "hxhosttest.h"
 
 #include "hxfigureposer.h"
@@ -36,17 +37,12 @@ QByteArray wav(quint32 rate, quint32 dataBytes, qsizetype present)
 // A figure whose bones form one chain, each bone a unit long above the last.
 HxSkeleton* addChain(int count)
 {
-    auto* figure = new HxSkeleton(QStringLiteral("Snake"));
-    HxBone* parent = nullptr;
-    for (int i = 0; i < count; ++i) {
-        auto* bone = new HxBone(QStringLiteral("b%1").arg(i));
-        bone->setRestGeometry(HxVec3(0.0f, float(i), 0.0f), HxVec3(0.0f, float(i + 1), 0.0f));
-        if (parent)
-            bone->setParentBone(parent);
-        figure->addBone(bone);
-        parent = bone;
-    }
-    hxScene->addNode(figure);
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("b%1").arg(i);
+    HxSkeleton* figure = addFigure(QStringLiteral("Snake"), names);
+    for (int i = 0; i < count; ++i)
+        figure->getBone(i)->setRestGeometry(HxVec3(0.0f, float(i), 0.0f), HxVec3(0.0f, float(i + 1), 0.0f));
     return figure;
 }
 
@@ -138,11 +134,12 @@ TEST_F(HostileInputTest, ScriptTimeoutMustBeAPositiveNumberOfSeconds)
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         host.setProcessEnvironment(environment);
         host.start(QStringLiteral(HXHOST_EXECUTABLE),
-                   {QStringLiteral("--script-timeout"), QString::fromLatin1(bad), QStringLiteral("--screenshot"),
-                    m_scratch.filePath(QStringLiteral("x.png"))});
+                   {QStringLiteral("--script-timeout"), QString::fromLatin1(bad),
+                    QStringLiteral("--screenshot"), m_scratch.filePath(QStringLiteral("x.png"))});
         ASSERT_TRUE(host.waitForFinished(60000));
         EXPECT_EQ(host.exitCode(), 2) << bad;
-        EXPECT_TRUE(host.readAllStandardError().contains("--script-timeout needs a number of seconds above 0"));
+        EXPECT_TRUE(
+            host.readAllStandardError().contains("--script-timeout needs a number of seconds above 0"));
         EXPECT_FALSE(QFile::exists(m_scratch.filePath(QStringLiteral("x.png"))));
     }
 }
