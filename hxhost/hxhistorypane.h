@@ -15,6 +15,9 @@ public:
 
     QUndoView* view() const { return m_view; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     QUndoView* m_view;
 };

@@ -4,6 +4,7 @@
 #include "hxmediaaudioclip.h"
 #include "hxparameterspane.h"
 #include "hxplayback.h"
+#include "hxscenedocument.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -58,6 +59,17 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     setActionMgr(new HxActionMgr(this));
     m_viewport = new HxViewport(getViewportMgr(), this);
     setCentralWidget(m_viewport);
+    m_document = new HxSceneDocument(this);
+    m_document->setReporter([this](const QString& title, const QString& message) { report(title, message); });
+    connect(m_document, &HxSceneDocument::titleChanged, this, &HxHostWindow::updateTitle);
+    connect(m_document, &HxSceneDocument::opened, this, [this](const QString& audio) {
+        if (audio.isEmpty())
+            return;
+        if (QFileInfo::exists(audio))
+            loadAudio(audio);
+        else
+            statusBar()->showMessage(tr("The scene's sound track %1 is missing").arg(audio), 8000);
+    });
     createPanes();
     createActions();
 
@@ -89,10 +101,15 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
     }
     updateTitle();
     resize(1360, 860);
+    // In the application a person uses, no change escapes the history.
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(true);
 }
 
 HxHostWindow::~HxHostWindow()
 {
+    if (hxUndoStack)
+        hxUndoStack->setGatherLooseChanges(false);
     if (m_timelinePane)
         m_timelinePane->playback()->stop();
 }
@@ -121,13 +138,25 @@ void HxHostWindow::createActions()
     HxPlayback* playback = m_timelinePane->playback();
 
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    QAction* newScene =
-        file->addAction(s->standardIcon(QStyle::SP_FileIcon), tr("&New"), this, &HxHostWindow::newScene);
+    QAction* newScene = file->addAction(s->standardIcon(QStyle::SP_FileIcon), tr("&New"), this,
+                                        &HxHostWindow::confirmNewScene);
     newScene->setShortcut(QKeySequence::New);
     newScene->setToolTip(tr("Start an empty scene"));
-    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton),
+    QAction* openScene = file->addAction(s->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open\u2026"),
+                                         this, &HxHostWindow::chooseScene);
+    openScene->setShortcut(QKeySequence::Open);
+    openScene->setToolTip(tr("Open a saved scene"));
+    QMenu* recent = file->addMenu(tr("Open &Recent"));
+    recent->setObjectName(QStringLiteral("recentMenu"));
+    connect(recent, &QMenu::aboutToShow, recent, [this, recent] { m_document->fillRecentMenu(recent); });
+    QAction* saveScene = file->addAction(s->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save"), this,
+                                         &HxHostWindow::saveScene);
+    saveScene->setShortcut(QKeySequence::Save);
+    QAction* saveAs = file->addAction(tr("Save &As\u2026"), this, &HxHostWindow::saveSceneAs);
+    saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    file->addSeparator();
+    QAction* openFigure = file->addAction(s->standardIcon(QStyle::SP_FileDialogNewFolder),
                                           tr("Load &Figure\u2026"), this, &HxHostWindow::chooseFigure);
-    openFigure->setShortcut(QKeySequence::Open);
     openFigure->setToolTip(tr("Add a figure from a JSON file"));
     QAction* openAudio = file->addAction(s->standardIcon(QStyle::SP_MediaVolume), tr("Load &Audio\u2026"),
                                          this, &HxHostWindow::chooseAudio);
@@ -139,15 +168,28 @@ void HxHostWindow::createActions()
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr;
-    if (stack) {
-        m_undo = stack->createUndoAction(this, tr("&Undo"));
-        m_redo = stack->createRedoAction(this, tr("&Redo"));
-    } else {
-        m_undo = new QAction(tr("&Undo"), this);
-        m_redo = new QAction(tr("&Redo"), this);
-        m_undo->setEnabled(false);
-        m_redo->setEnabled(false);
+    // Undo and Redo go through the host's stack, never straight to the Qt
+    // one, so that they wait for a change in progress.
+    m_undo = new QAction(tr("&Undo"), this);
+    m_redo = new QAction(tr("&Redo"), this);
+    m_undo->setEnabled(false);
+    m_redo->setEnabled(false);
+    if (QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr) {
+        const auto follow = [this](QAction* action, const QString& prefix, const QString& step) {
+            action->setText(step.isEmpty() ? prefix : tr("%1 %2").arg(prefix, step));
+        };
+        connect(stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);
+        connect(stack, &QUndoStack::undoTextChanged, m_undo,
+                [this, follow](const QString& step) { follow(m_undo, tr("&Undo"), step); });
+        connect(stack, &QUndoStack::redoTextChanged, m_redo,
+                [this, follow](const QString& step) { follow(m_redo, tr("&Redo"), step); });
+        connect(m_undo, &QAction::triggered, hxUndoStack, &HxUndoStack::undo);
+        connect(m_redo, &QAction::triggered, hxUndoStack, &HxUndoStack::redo);
+        connect(hxUndoStack, &HxUndoStack::refused, this,
+                [this](const QString& message) { statusBar()->showMessage(message, 4000); });
+        m_undo->setEnabled(stack->canUndo());
+        m_redo->setEnabled(stack->canRedo());
     }
     m_undo->setObjectName(QStringLiteral("undoAction"));
     m_redo->setObjectName(QStringLiteral("redoAction"));
@@ -202,6 +244,8 @@ void HxHostWindow::createActions()
     bar->setIconSize(QSize(20, 20));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->addAction(newScene);
+    bar->addAction(openScene);
+    bar->addAction(saveScene);
     bar->addAction(openFigure);
     bar->addAction(openAudio);
     bar->addSeparator();
@@ -231,6 +275,9 @@ bool HxHostWindow::loadFigure(const QString& path)
     if (!hxScene)
         return false;
     QString error;
+    // What the file sets, and what plug-ins set up for a new node, is where
+    // the figure starts, not an edit to undo: adding a figure is no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     std::unique_ptr<HxSkeleton> figure = HxFigureReader::read(path, &error);
     if (!figure) {
         report(tr("Load Figure"), error.isEmpty() ? tr("%1: the figure could not be read").arg(path) : error);
@@ -271,12 +318,58 @@ void HxHostWindow::newScene()
     m_timelinePane->playback()->stop();
     if (!hxScene)
         return;
+    // Whatever is in progress ends before the scene it works on goes.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     hxScene->clear();
     hxScene->setAudio(nullptr);
     hxScene->setTime(0);
     if (hxUndoStack)
         hxUndoStack->clear();
+    m_document->reset();
     m_viewport->frameAll();
+}
+
+void HxHostWindow::confirmNewScene()
+{
+    if (m_document->maybeSave())
+        newScene();
+}
+
+bool HxHostWindow::openScene(const QString& path)
+{
+    m_timelinePane->playback()->stop();
+    if (!m_document->open(path))
+        return false;
+    m_viewport->frameAll();
+    statusBar()->showMessage(tr("Opened %1").arg(m_document->displayName()), 5000);
+    return true;
+}
+
+void HxHostWindow::chooseScene()
+{
+    if (!m_document->maybeSave())
+        return;
+    const QString path = m_document->askOpenPath();
+    if (!path.isEmpty())
+        openScene(path);
+}
+
+bool HxHostWindow::saveScene()
+{
+    const bool saved = m_document->save();
+    if (saved)
+        statusBar()->showMessage(tr("Saved %1").arg(m_document->displayName()), 5000);
+    return saved;
+}
+
+bool HxHostWindow::saveSceneAs()
+{
+    const QString path = m_document->askSavePath();
+    if (path.isEmpty() || !m_document->saveAs(path))
+        return false;
+    statusBar()->showMessage(tr("Saved %1").arg(m_document->displayName()), 5000);
+    return true;
 }
 
 QString HxHostWindow::lastFolder() const
@@ -326,6 +419,8 @@ void HxHostWindow::about()
 
 int HxHostWindow::loadPlugins(const QString& folder)
 {
+    // A plug-in setting up its panes makes no step.
+    HxUndoStack::PauseGathering setUp(hxUndoStack);
     const int before = int(m_plugins.errors().size());
     const int modulesBefore = m_plugins.count();
     const int loaded = m_plugins.loadFolder(folder);
@@ -429,13 +524,25 @@ void HxHostWindow::updateTitle()
         for (HxNode* node : hxScene->nodes())
             if (qobject_cast<HxSkeleton*>(node))
                 figures.append(node->objectName());
-    setWindowTitle(figures.isEmpty() ? tr("hxhost")
-                                     : tr("%1 \u2014 hxhost").arg(figures.join(QStringLiteral(", "))));
+    // A saved scene is named by its file; a new one by its figures. The
+    // [*] shows the modified mark.
+    QString name = figures.join(QStringLiteral(", "));
+    if (m_document && !m_document->filePath().isEmpty())
+        name = m_document->displayName();
+    setWindowTitle(name.isEmpty() ? tr("[*]hxhost") : tr("%1[*] \u2014 hxhost").arg(name));
+    setWindowModified(m_document && m_document->isModified());
 }
 
 void HxHostWindow::closeEvent(QCloseEvent* event)
 {
+    if (!m_document->maybeSave()) {
+        event->ignore();
+        return;
+    }
     m_timelinePane->playback()->stop();
+    // A drag or a burst of fills still open ends here, kept as its step.
+    if (hxUndoStack)
+        hxUndoStack->closeAllHolds();
     saveWindowSettings();
     event->accept();
 }

@@ -10,6 +10,7 @@ class HxHistoryPane;
 class HxPane;
 class HxPlugin;
 class HxParametersPane;
+class HxSceneDocument;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -55,9 +56,21 @@ public:
     QAction* undoAction() const { return m_undo; }
     QAction* redoAction() const { return m_redo; }
     const HxPluginLoader& pluginLoader() const { return m_plugins; }
+    HxSceneDocument* document() const { return m_document; }
+
+    // Reads the scene file in place of the open scene, without asking;
+    // on failure reports why and keeps the open scene.
+    bool openScene(const QString& path);
 
 public slots:
+    // Empties the scene and forgets its file, without asking.
     void newScene();
+    // The File menu's New, Open, Save and Save As: they ask first when
+    // unsaved changes would be lost, and for file names.
+    void confirmNewScene();
+    void chooseScene();
+    bool saveScene();
+    bool saveSceneAs();
     void chooseFigure();
     void chooseAudio();
     void about();
@@ -86,4 +99,5 @@ private:
     QMenu* m_helpMenu = nullptr;
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
+    HxSceneDocument* m_document = nullptr;
 };

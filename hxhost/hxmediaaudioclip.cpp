@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QtEndian>
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -140,6 +141,17 @@ void HxMediaAudioClip::seek(HxTime time)
 {
     if (m_player)
         m_player->setPosition(qint64(std::max(0, time)) * 1000 / HX_TICKS_PER_SECOND);
+}
+
+void HxMediaAudioClip::setRate(double rate)
+{
+    // A rate that is not a positive number would stall or reverse the
+    // player; it is ignored.
+    if (!(rate > 0.0) || !std::isfinite(rate))
+        return;
+    m_playbackRate = rate;
+    if (m_player)
+        m_player->setPlaybackRate(rate);
 }
 
 void HxMediaAudioClip::play()

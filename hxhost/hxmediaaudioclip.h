@@ -32,12 +32,15 @@ public:
     static bool readWavInfo(const QString& path, WavInfo& info, QString* error = nullptr);
 
     QString fileName() const { return m_path; }
+    QString getFileName() const override { return m_path; }
     const WavInfo& info() const { return m_info; }
     bool hasOutput() const { return m_player != nullptr; }
 
     HxTime getEndTime() const override;
     void seek(HxTime time) override;
     int getRate() const override { return m_info.sampleRate; }
+    void setRate(double rate) override;
+    double playbackRate() const { return m_playbackRate; }
     void play() override;
     void stop() override;
 
@@ -46,6 +49,7 @@ private:
 
     QString m_path;
     WavInfo m_info;
+    double m_playbackRate = 1.0;
     std::unique_ptr<QAudioOutput> m_output;
     std::unique_ptr<QMediaPlayer> m_player;
 };

@@ -156,6 +156,9 @@ void HxPropertySlider::beginDrag()
     if (!m_property || m_hold)
         return;
     m_hold = std::make_unique<HxUndoStackHold>(hxUndoStack);
+    // A drag under the person's hand: Undo waits, and only the host ending
+    // every edit (the window closing) ends it early.
+    m_hold->setCloser([this] { endDrag(); }, true);
     m_property->beginEdit();
     if (m_viewportMgr)
         m_viewportMgr->startManipulation();

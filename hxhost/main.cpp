@@ -1,4 +1,5 @@
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
@@ -41,7 +42,10 @@ int main(int argc, char** argv)
         QStringLiteral("SECONDS"));
     parser.addOption(selectOption);
     parser.addOption(scriptTimeoutOption);
+    parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
+                                 QStringLiteral("[scene]"));
     parser.process(application);
+    const QString scene = parser.positionalArguments().value(0);
 
     const bool batch = parser.isSet(screenshotOption);
     // Nobody can answer a stop window in a batch run or on a platform
@@ -77,16 +81,22 @@ int main(int argc, char** argv)
     else
         window.restoreWindowSettings();
 
+    // Plug-ins first: a scene holds objects of their classes.
     window.loadPlugins(HxPluginLoader::defaultFolder());
     bool ok = true;
+    if (!scene.isEmpty())
+        ok = window.openScene(scene);
     QString figure = parser.value(figureOption);
-    if (figure.isEmpty()) {
+    if (figure.isEmpty() && scene.isEmpty()) {
         figure = HxHostWindow::findSampleFigure();
         if (figure.isEmpty())
             err << "hxhost: the sample figure samples/figures/mannequin.json was not found" << Qt::endl;
     }
     if (!figure.isEmpty())
         ok = window.loadFigure(figure) && ok;
+    // The figure a new session starts with is no change of the person's.
+    if (scene.isEmpty())
+        window.document()->reset();
     if (parser.isSet(audioOption))
         ok = window.loadAudio(parser.value(audioOption)) && ok;
     if (parser.isSet(selectOption)) {

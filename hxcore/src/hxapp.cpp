@@ -1,5 +1,6 @@
 #include "hxcore/hxapp.h"
 
+#include "hxbuiltinfactories.h"
 #include "hxcore/hxclassfactory.h"
 #include "hxcore/hxhelpmgr.h"
 #include "hxcore/hxscene.h"
@@ -26,6 +27,7 @@ HxApp::HxApp(QObject* parent)
     hxApp = this;
     hxScene = m_scene;
     hxUndoStack = m_undoStack;
+    hxRegisterBuiltinFactories(this);
 }
 
 HxApp::~HxApp()

@@ -1,5 +1,7 @@
 #include "hxcore/hxbase.h"
 
+#include "hxcore/hxinfile.h"
+
 #include <QJSEngine>
 
 HxBase::HxBase(QObject* parent, const char* name) : QObject(parent)
@@ -10,6 +12,26 @@ HxBase::HxBase(QObject* parent, const char* name) : QObject(parent)
 }
 
 HxBase::~HxBase() = default;
+
+void HxBase::loadSection(HxInFile* file, short id)
+{
+    if (file)
+        file->warnUnknownSection(this, id);
+}
+
+void HxBase::setPointer(const HxInFile*, short, short, HxBase*) {}
+
+void HxBase::save(HxOutFile*) const {}
+
+void HxBase::postLoadFile(const HxInFile*) {}
+
+HxBase* HxBase::assertCast(const char* className)
+{
+    if (QObject::inherits(className))
+        return this;
+    qWarning("HxBase::assertCast(): a %s is not a %s", metaObject()->className(), className);
+    return nullptr;
+}
 
 bool HxBase::inherits(const QString& className) const
 {

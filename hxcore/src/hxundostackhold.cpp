@@ -4,14 +4,14 @@
 
 HxUndoStackHold::HxUndoStackHold(HxUndoStack* stack) : m_stack(stack ? stack : hxUndoStack)
 {
-    m_outermost = m_stack && m_stack->holdDepth() == 0;
-    m_start = m_stack ? m_stack->openHold() : 0;
+    if (m_stack)
+        m_start = m_stack->openHold(this);
 }
 
 HxUndoStackHold::~HxUndoStackHold()
 {
     if (m_stack && !m_accepted)
-        m_stack->cancelHold(m_start, m_outermost);
+        m_stack->cancelHold(this, m_start);
 }
 
 void HxUndoStackHold::accept(const QString& caption)
@@ -19,5 +19,11 @@ void HxUndoStackHold::accept(const QString& caption)
     if (!m_stack || m_accepted)
         return;
     m_accepted = true;
-    m_stack->acceptHold(m_start, caption, m_outermost);
+    m_stack->acceptHold(this, caption);
+}
+
+void HxUndoStackHold::setCloser(std::function<void()> closer, bool live)
+{
+    m_closer = std::move(closer);
+    m_live = live;
 }

@@ -31,6 +31,13 @@ public:
     // Forgets the layers without deleting them.
     void clearLayers() { m_layers.clear(); }
 
+    // The node's layers, as its layer group shows them, in the scene file;
+    // after reading, the group is rebuilt from the layers read.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+    void postLoadFile(const HxInFile* file) override;
+
 private:
     QList<QPointer<HxKinetorLayer>> m_layers;
     QPointer<HxNode> m_node;

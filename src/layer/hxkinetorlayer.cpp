@@ -1,6 +1,9 @@
 #include "layer/hxkinetorlayer.h"
 
 #include "layer/hxkinetorclock.h"
+#include "layer/hxkinetorliveblend.h"
+#include "layer/hxkinetorposedataundoitem.h"
+#include "layer/hxkinetorposelistundoitem.h"
 #include "layer/hxpointcontrol.h"
 #include "model/hxkinetornodedata.h"
 #include "model/hxkinetorpose.h"
@@ -16,6 +19,7 @@
 #include "hxcore/hxpanemgr.h"
 #include "hxcore/hxquat.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxundostack.h"
 #include "hxcore/hxundostackhold.h"
 #include "hxcore/hxvec3.h"
 
@@ -114,6 +118,7 @@ void HxKinetorLayer::init(HxKinetorPane* pane, QWidget* parent, const QString& n
 
 HxKinetorLayer::~HxKinetorLayer()
 {
+    endLiveBlend();
     // A hold destroyed without being accepted would revert the drag, and
     // open brackets would keep their properties from ever pushing undo
     // items again; closing the edit keeps what was done.
@@ -122,9 +127,14 @@ HxKinetorLayer::~HxKinetorLayer()
     m_activePose = nullptr;
     qDeleteAll(m_poses);
     m_poses.clear();
+    // A layer read from a file that no group took still has its view
+    // without a parent; nobody else would ever delete it. Later, so that
+    // whoever holds such a view meanwhile may still delete it first.
+    if (m_view && !m_view->parentWidget())
+        m_view->deleteLater();
 }
 
-void HxKinetorLayer::postLoadFile()
+void HxKinetorLayer::postLoadFile(const HxInFile*)
 {
     for (HxKinetorPose* pose : std::as_const(m_poses))
         updateChangeFlags(pose);
@@ -138,6 +148,8 @@ void HxKinetorLayer::setActivePose(HxKinetorPose* pose)
 void HxKinetorLayer::setNode(HxNode* node)
 {
     if (node != m_node) {
+        // A drag blends the poses of the node it started on.
+        endLiveBlend();
         m_node = node;
         resetChangeFlags();
     }
@@ -149,8 +161,42 @@ void HxKinetorLayer::clearPoses()
     m_activePose = nullptr;
     QList<HxKinetorPose*> poses;
     poses.swap(m_poses);
-    qDeleteAll(poses);
+    if (hxUndoStack && hxUndoStack->canPushItems()) {
+        // Last first, so that undo puts each back at its own index.
+        for (qsizetype i = poses.size() - 1; i >= 0; --i) {
+            poses[i]->setParent(nullptr);
+            hxUndoStack->push(new HxKinetorPoseListUndoItem(this, poses[i], int(i), false));
+        }
+    } else {
+        qDeleteAll(poses);
+    }
     repaintView();
+}
+
+void HxKinetorLayer::insertPose(HxKinetorPose* pose, int index)
+{
+    if (!pose || m_poses.contains(pose))
+        return;
+    pose->setParent(this);
+    m_poses.insert(std::clamp<qsizetype>(index, 0, m_poses.size()), pose);
+    resetChangeFlags();
+    updateChangeFlags(nullptr);
+    repaintView();
+}
+
+int HxKinetorLayer::takePose(HxKinetorPose* pose)
+{
+    const int index = int(m_poses.indexOf(pose));
+    if (index < 0)
+        return -1;
+    if (pose == m_activePose)
+        m_activePose = nullptr;
+    m_poses.removeAt(index);
+    pose->setParent(nullptr);
+    resetChangeFlags();
+    updateChangeFlags(nullptr);
+    repaintView();
+    return index;
 }
 
 void HxKinetorLayer::setClock(std::unique_ptr<HxKinetorClock> clock)
@@ -262,6 +308,8 @@ void HxKinetorLayer::addPose(HxKinetorPose* pose, bool backwardCompatible)
     updateChangeFlags(pose);
     pose->setParent(this);
     m_poses.append(pose);
+    if (hxUndoStack && hxUndoStack->canPushItems())
+        hxUndoStack->push(new HxKinetorPoseListUndoItem(this, pose, int(m_poses.size() - 1), true));
     repaintView();
     if (backwardCompatible)
         pose->applyBackwardCompatible();
@@ -271,20 +319,25 @@ void HxKinetorLayer::removePose(HxKinetorPose* pose)
 {
     if (!pose || !m_poses.contains(pose))
         return;
-    if (pose == m_activePose)
-        m_activePose = nullptr;
-    m_poses.removeAll(pose);
-    delete pose;
-    resetChangeFlags();
-    updateChangeFlags(nullptr);
-    repaintView();
+    const int index = takePose(pose);
+    if (hxUndoStack && hxUndoStack->canPushItems())
+        hxUndoStack->push(new HxKinetorPoseListUndoItem(this, pose, index, false));
+    else
+        delete pose;
 }
 
 void HxKinetorLayer::setPose(HxKinetorPose* pose)
 {
     if (!pose)
         return;
-    pose->captureFromNode();
+    if (pose->getNode() && hxUndoStack && hxUndoStack->canPushItems()) {
+        HxKinetorPose::NodeDataVector before;
+        pose->swapNodeData(before);
+        pose->captureFromNode();
+        hxUndoStack->push(new HxKinetorPoseDataUndoItem(this, pose, std::move(before)));
+    } else {
+        pose->captureFromNode();
+    }
     updateChangeFlags(pose);
 }
 
@@ -329,6 +382,18 @@ void HxKinetorLayer::beginEdit()
         m_undoTimer->stop();
         finishEdit(m_editCaption);
     }
+    // The group opens before the brackets: opening it closes other layers'
+    // pending fills, whose brackets on the same properties must close first.
+    // Undo waits while a drag runs; only the host ending every edit ends it.
+    m_undoHold = std::make_unique<HxUndoStackHold>();
+    m_undoHold->setCloser(
+        [this] {
+            if (m_liveBlend)
+                endLiveBlend();
+            else
+                finishEdit(m_editCaption);
+        },
+        true);
 
     QList<HxNode*> nodes;
     collectPoseNodes(nodes, m_node);
@@ -343,7 +408,6 @@ void HxKinetorLayer::beginEdit()
             m_editProperties.append(property);
         }
     }
-    m_undoHold = std::make_unique<HxUndoStackHold>();
     m_editCaption = kKinetoringCaption;
 }
 
@@ -365,6 +429,19 @@ void HxKinetorLayer::finishEdit(const QString& caption)
         m_undoHold->accept(caption);
         m_undoHold.reset();
     }
+}
+
+void HxKinetorLayer::startLiveBlend(float x, float y)
+{
+    endLiveBlend();
+    m_liveBlend = std::make_unique<HxKinetorLiveBlend>(this, x, y);
+}
+
+void HxKinetorLayer::endLiveBlend()
+{
+    // Taken first: ending commits the undo group, whose closer asks here.
+    if (std::unique_ptr<HxKinetorLiveBlend> blend = std::move(m_liveBlend))
+        blend->end();
 }
 
 void HxKinetorLayer::undoTimeout()
@@ -428,6 +505,14 @@ void HxKinetorLayer::updateForTime(HxTime time)
             if (!m_undoHold) {
                 beginEdit();
                 m_editCaption = kFillFramesCaption;
+                // A burst of fills is pending: Undo, Redo or the next change
+                // close it as its own step first.
+                m_undoHold->setCloser(
+                    [this] {
+                        m_undoTimer->stop();
+                        finishEdit(kFillFramesCaption);
+                    },
+                    false);
                 m_undoTimer->start(500);
             }
             applyBlend();

@@ -16,6 +16,7 @@
 
 class HxFloatProperty;
 class HxKinetorClock;
+class HxKinetorLiveBlend;
 class HxKinetorPose;
 class HxMatrix4;
 class HxNode;
@@ -48,7 +49,11 @@ public:
     ~HxKinetorLayer() override;
 
     // After a scene load has filled name, node and poses.
-    void postLoadFile() override;
+    void postLoadFile(const HxInFile* file) override;
+    // Scene storage (src/io/hxkinetorlayerstorage.cpp).
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
 
     QString getName() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
@@ -65,6 +70,11 @@ public:
 
     // Deletes every pose.
     void clearPoses();
+    // For undo: puts back a pose taken out earlier (the layer takes it), and
+    // takes one out without deleting it (its index, or -1 when it is not in
+    // the layer).
+    void insertPose(HxKinetorPose* pose, int index);
+    int takePose(HxKinetorPose* pose);
 
     // One entry per pose node: whether the poses record different
     // transforms, or different property values, for that node.
@@ -87,6 +97,14 @@ public:
     void setRecordTime(HxTime time) { m_recordTime = time; }
     // True while an undo group of a drag or a fill is open.
     bool isEditing() const { return m_undoHold != nullptr; }
+
+    // A press in Preview or Record starts the live blend at the cursor
+    // position; the release, or anything that ends it early, ends it. Ending
+    // stops the timer, commits the group, ends the viewport manipulation and
+    // stops the sound that the start began.
+    void startLiveBlend(float x, float y);
+    void endLiveBlend();
+    bool isLiveBlending() const { return m_liveBlend != nullptr; }
 
     // Brackets the edits of every pose node and varying property and opens an
     // undo group; finishEdit closes both, committing one step with the caption.
@@ -146,6 +164,7 @@ private:
     HxTime m_recordTime = 0;
     std::unique_ptr<HxUndoStackHold> m_undoHold;
     QTimer* m_undoTimer = nullptr;
+    std::unique_ptr<HxKinetorLiveBlend> m_liveBlend;
 
     // What beginEdit bracketed, so that finishEdit closes exactly those
     // brackets even if the poses changed in between.

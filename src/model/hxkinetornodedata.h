@@ -34,6 +34,13 @@ public:
     const PropertyValues& getPropValues() const { return m_propValues; }
     PropertyValues& getPropValues() { return m_propValues; }
 
+    // Scene storage (src/io/hxkinetornodedatastorage.cpp); property values
+    // wait in the load buffer until their properties are linked.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+    void postLoadFile(const HxInFile* file) override;
+
 public slots:
     void setPos(HxVec3 pos);
     void setScale(HxVec3 scale, double genScale);

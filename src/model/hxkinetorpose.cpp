@@ -165,7 +165,7 @@ void HxKinetorPose::applyBackwardCompatible()
     updateScene();
 }
 
-void HxKinetorPose::postLoadFile()
+void HxKinetorPose::postLoadFile(const HxInFile*)
 {
     if (m_backwardCompatible)
         applyBackwardCompatible();

@@ -36,6 +36,8 @@ public:
     const NodeDataVector& getNodeData() const { return m_nodeData; }
     // The record at that position, or null when there is none.
     HxKinetorNodeData* getNodeDataAt(qsizetype index) const;
+    // Exchanges the records with the given ones (undo of a re-capture).
+    void swapNodeData(NodeDataVector& records) { m_nodeData.swap(records); }
 
     // True for poses made in memory and for poses read in the older form,
     // whose records hold a local transform rather than control values.
@@ -53,7 +55,12 @@ public:
     // and rotation as the control values those transforms produced.
     void applyBackwardCompatible();
 
-    void postLoadFile() override;
+    // Scene storage (src/io/hxkinetorposestorage.cpp); a pose read without
+    // its form flag is converted after loading.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+    void postLoadFile(const HxInFile* file) override;
 
 public slots:
     void setNodeData(const QString& nodeName, HxVec3 pos, HxVec3 scale, double genScale, HxQuat rot);

@@ -1,12 +1,15 @@
 #include "ui/hxkinetorlayergroup.h"
 
 #include "layer/hxkinetorlayer.h"
+#include "ui/hxkinetorlayernameundoitem.h"
+#include "ui/hxkinetorlayertabundoitem.h"
 #include "ui/hxkinetorlayerview.h"
 #include "ui/hxkinetorpane.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxhelpmgr.h"
 #include "hxcore/hxnode.h"
+#include "hxcore/hxundostack.h"
 
 HxKinetorLayerGroup::HxKinetorLayerGroup(HxKinetorPane* pane, HxNode* node, QWidget* parent, const char* name)
     : QTabWidget(parent), m_pane(pane), m_node(node)
@@ -57,6 +60,8 @@ HxKinetorLayer* HxKinetorLayerGroup::addLayer(const QString& name)
     auto* layer = new HxKinetorLayer(m_pane, this, layerName, "Layer");
     layer->setNode(m_node);
     addLayerTab(layer);
+    if (hxUndoStack && hxUndoStack->canPushItems())
+        hxUndoStack->push(new HxKinetorLayerTabUndoItem(this, layer, indexOf(layer->getView()), true));
     return layer;
 }
 
@@ -74,6 +79,13 @@ void HxKinetorLayerGroup::removeLayer(HxKinetorLayer* layer)
     if (!layer || !layer->getView())
         return;
     HxKinetorLayerView* view = layer->getView();
+    if (hxUndoStack && hxUndoStack->canPushItems()) {
+        const int taken = takeLayer(layer);
+        if (taken >= 0) {
+            hxUndoStack->push(new HxKinetorLayerTabUndoItem(this, layer, taken, false));
+            return;
+        }
+    }
     const int index = indexOf(view);
     if (index >= 0)
         removeTab(index);
@@ -127,8 +139,37 @@ void HxKinetorLayerGroup::renameCurrentLayer(const QString& name)
     if (!page)
         return;
     setTabText(indexOf(page), name);
-    if (HxKinetorLayer* layer = currentLayer())
+    if (HxKinetorLayer* layer = currentLayer()) {
+        const QString before = layer->getName();
         layer->setName(name);
+        if (before != name && hxUndoStack && hxUndoStack->canPushItems())
+            hxUndoStack->push(new HxKinetorLayerNameUndoItem(this, layer, before, name));
+    }
+}
+
+void HxKinetorLayerGroup::insertLayerTab(HxKinetorLayer* layer, int index)
+{
+    if (!layer || !layer->getView() || indexOf(layer->getView()) >= 0)
+        return;
+    layer->setParent(this);
+    HxKinetorLayerView* view = layer->getView();
+    insertTab(index, view, layer->getName());
+    setCurrentWidget(view);
+}
+
+int HxKinetorLayerGroup::takeLayer(HxKinetorLayer* layer)
+{
+    HxKinetorLayerView* view = layer ? layer->getView() : nullptr;
+    const int index = view ? indexOf(view) : -1;
+    if (index < 0)
+        return -1;
+    // A layer out of its group drives nothing.
+    layer->endLiveBlend();
+    removeTab(index);
+    view->hide();
+    view->setParent(nullptr);
+    layer->setParent(nullptr);
+    return index;
 }
 
 HxKinetorLayerView* HxKinetorLayerGroup::layerViewAt(int index) const

@@ -41,6 +41,11 @@ public:
     // to come from a scene file or a preset.
     void deleteEmptyDefaultLayer();
     void renameCurrentLayer(const QString& name);
+    // For undo: shows a layer taken out earlier at its old index again (the
+    // group takes it back), and takes a layer's tab out without deleting the
+    // layer or its view (its index, or -1 when the group does not show it).
+    void insertLayerTab(HxKinetorLayer* layer, int index);
+    int takeLayer(HxKinetorLayer* layer);
 
     HxKinetorLayerView* layerViewAt(int index) const;
     HxKinetorLayer* layerAt(int index) const;

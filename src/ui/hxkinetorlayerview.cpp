@@ -2,6 +2,7 @@
 
 #include "layer/hxkinetorclock.h"
 #include "layer/hxkinetorlayer.h"
+#include "layer/hxkinetorposemoveundoitem.h"
 #include "layer/hxpointcontrol.h"
 #include "model/hxkinetorpose.h"
 #include "ui/hxkinetorpane.h"
@@ -13,6 +14,8 @@
 #include "hxcore/hxmainwindow.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxstyle.h"
+#include "hxcore/hxundostack.h"
+#include "hxcore/hxundostackhold.h"
 #include "hxcore/hxviewportmgr.h"
 
 #include <QApplication>
@@ -25,6 +28,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -73,7 +77,13 @@ HxKinetorLayerView::HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent, c
         hxApp->getHelpMgr()->setOnlineHelp(this);
 }
 
-HxKinetorLayerView::~HxKinetorLayerView() = default;
+HxKinetorLayerView::~HxKinetorLayerView()
+{
+    finishPoseMove();
+    // Nothing drives a blend whose canvas has gone.
+    if (m_layer)
+        m_layer->endLiveBlend();
+}
 
 HxKinetorLayer* HxKinetorLayerView::getLayer() const
 {
@@ -103,6 +113,7 @@ void HxKinetorLayerView::setZoom(float zoom, int px, int py)
     // Written so that NaN fails the test as well.
     if (!(zoom > 0.0f))
         return;
+    zoom = std::clamp(zoom, MinZoom, MaxZoom);
     float x = 0.0f;
     float y = 0.0f;
     viewToLayer(px, py, x, y);
@@ -152,7 +163,7 @@ void HxKinetorLayerView::fitToPoses(bool zoom, bool center)
 
 void HxKinetorLayerView::setViewState(float zoom, float originX, float originY)
 {
-    m_zoom = zoom;
+    m_zoom = zoom > 0.0f ? std::clamp(zoom, MinZoom, MaxZoom) : 1.0f;
     m_originX = originX;
     m_originY = originY;
 }
@@ -283,16 +294,22 @@ void HxKinetorLayerView::mousePressEvent(QMouseEvent* event)
                     update();
                 }
             } else if (event->modifiers() & Qt::ShiftModifier) {
+                HxUndoStackHold hold;
                 layer->setPose(hit);
+                hold.accept(tr("Update Pose"));
             } else {
+                HxUndoStackHold hold;
                 hit->applyToNode();
+                hold.accept(tr("Apply Pose"));
             }
         } else if (event->button() == Qt::RightButton) {
             doContextMenu(global.x(), global.y(), EditMenu);
             if (!self)
                 return;
         } else {
+            HxUndoStackHold hold;
             layer->addPose(int(x), int(y));
+            hold.accept(tr("Add Pose"));
         }
         m_busy = false;
         return;
@@ -304,27 +321,7 @@ void HxKinetorLayerView::mousePressEvent(QMouseEvent* event)
     }
     if (layer->getNumPoses() < 2)
         return;
-
-    layer->getRecordTimer()->start(0);
-    layer->getClock()->start();
-    const HxTime now = hxScene ? hxScene->getTime() : 0;
-    layer->setCurrentTime(now);
-    layer->setRecordTime(now);
-    layer->beginEdit();
-    if (HxViewportMgr* viewports = viewportMgr())
-        viewports->startManipulation();
-    layer->getCursor()->setPosition(x, y);
-
-    if (pane && pane->playAudio() && hxScene) {
-        if (HxAudioClip* clip = hxScene->getAudio()) {
-            const HxTime end = clip->getEndTime();
-            const HxTime start = hxScene->getTime() + hxScene->getTimeStep() * hxScene->getAudioStartFrame();
-            if (start < end) {
-                clip->seek(start);
-                clip->play();
-            }
-        }
-    }
+    layer->startLiveBlend(x, y);
 }
 
 void HxKinetorLayerView::mouseMoveEvent(QMouseEvent* event)
@@ -352,8 +349,11 @@ void HxKinetorLayerView::mouseMoveEvent(QMouseEvent* event)
     }
     if (isEditMode()) {
         if (!(event->buttons() & Qt::RightButton)) {
-            if (HxKinetorPose* pose = layer->getActivePose())
+            if (HxKinetorPose* pose = layer->getActivePose()) {
+                if (!m_moveHold)
+                    beginPoseMove(pose);
                 pose->setPosition(x, y);
+            }
         }
         update();
         return;
@@ -370,18 +370,48 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
         return;
     m_zoomDragging = false;
     m_panDragging = false;
+    finishPoseMove();
+    // A drag that the mode change to Edit ended leaves no cursor dragging.
+    m_draggingCursor = false;
     if (isEditMode())
         return;
 
-    m_draggingCursor = false;
+    // Only a drag that started is committed and ends its manipulation: a
+    // release after a press that started nothing (one dot) must neither
+    // commit a pending burst of fills under the drag's caption nor end a
+    // manipulation that someone else started.
     layer->getRecordTimer()->stop();
-    layer->finishEdit(QStringLiteral("Kinetoring"));
-    if (HxViewportMgr* viewports = viewportMgr())
-        viewports->endManipulation();
+    layer->endLiveBlend();
     if (hxScene) {
         if (HxAudioClip* clip = hxScene->getAudio())
             clip->stop();
     }
+}
+
+void HxKinetorLayerView::beginPoseMove(HxKinetorPose* pose)
+{
+    m_movePose = pose;
+    m_moveFromX = pose->getX();
+    m_moveFromY = pose->getY();
+    m_moveHold = std::make_unique<HxUndoStackHold>();
+    // The dot is under the person's hand: Undo waits for the release.
+    m_moveHold->setCloser([this] { finishPoseMove(); }, true);
+}
+
+void HxKinetorLayerView::finishPoseMove()
+{
+    std::unique_ptr<HxUndoStackHold> hold = std::move(m_moveHold);
+    if (!hold)
+        return;
+    HxKinetorPose* pose = m_movePose;
+    const auto moved = [](float a, float b) {
+        return std::bit_cast<quint32>(a) != std::bit_cast<quint32>(b);
+    };
+    if (pose && hxUndoStack && hxUndoStack->canPushItems() &&
+        (moved(pose->getX(), m_moveFromX) || moved(pose->getY(), m_moveFromY)))
+        hxUndoStack->push(new HxKinetorPoseMoveUndoItem(m_layer, pose, m_moveFromX, m_moveFromY, pose->getX(),
+                                                        pose->getY()));
+    hold->accept(tr("Move Pose"));
 }
 
 void HxKinetorLayerView::wheelEvent(QWheelEvent* event)

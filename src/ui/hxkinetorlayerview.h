@@ -2,9 +2,11 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <memory>
 
 class HxKinetorLayer;
 class HxKinetorPose;
+class HxUndoStackHold;
 class HxViewportMgr;
 
 // The canvas of one layer: maps between layer units and widget pixels (at
@@ -27,6 +29,10 @@ public:
     // The half width of the square around a dot's position, in layer units,
     // within which a press hits the dot, whatever size the dot is drawn at.
     static constexpr float HitRadius = 8.0f;
+    // The zoom stays within these, whatever the wheel, a drag, a fit or a
+    // file asks for: far enough apart for any canvas, and finite.
+    static constexpr float MinZoom = 1.0e-4f;
+    static constexpr float MaxZoom = 1.0e4f;
 
     HxKinetorLayerView(HxKinetorLayer* layer, QWidget* parent = nullptr, const char* name = nullptr);
     ~HxKinetorLayerView() override;
@@ -43,7 +49,8 @@ public:
 
     void setOrigin(float x, float y);
     // Keeps the layer point under pixel (px, py) in place; a zoom that is not
-    // greater than 0 changes nothing. No repaint.
+    // greater than 0 changes nothing, others are kept within MinZoom and
+    // MaxZoom. No repaint.
     void setZoom(float zoom, int px, int py);
     void resetView();
     // Zooms so that the dots' box with a margin of 16 units fills the widget
@@ -76,6 +83,9 @@ private:
     bool isEditMode() const;
     void paintGrid(QPainter& painter) const;
     static HxViewportMgr* viewportMgr();
+    // Dragging a dot in Edit mode is one undo step, "Move Pose".
+    void beginPoseMove(HxKinetorPose* pose);
+    void finishPoseMove();
 
     QPointer<HxKinetorLayer> m_layer;
     bool m_busy = false;
@@ -91,4 +101,8 @@ private:
     int m_pressX = 0;
     int m_pressY = 0;
     bool m_inContextMenu = false;
+    std::unique_ptr<HxUndoStackHold> m_moveHold;
+    QPointer<HxKinetorPose> m_movePose;
+    float m_moveFromX = 0.0f;
+    float m_moveFromY = 0.0f;
 };

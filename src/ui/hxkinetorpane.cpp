@@ -82,6 +82,10 @@ HxKinetorPane::HxKinetorPane(QWidget* parent) : HxPane(QStringLiteral("Kinetor")
     modeLayout->addWidget(m_recordButton);
     registerHelp(help, m_recordButton);
     connect(m_modeGroup, &QButtonGroup::idClicked, this, &HxKinetorPane::setMode);
+    connect(m_modeGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            endLiveBlends();
+    });
 
     m_widgetStack = new QStackedWidget(m_layoutBox);
     m_widgetStack->setObjectName(QStringLiteral("KinetorLayerGroupWidgetStack"));
@@ -176,6 +180,12 @@ void HxKinetorPane::nodeAdded(HxNode* node)
         auto* data = new HxKinetorElementData;
         data->setNode(node);
         node->addDataItem(data);
+    } else if (auto* data = node ? qobject_cast<HxKinetorElementData*>(
+                                       node->findDataItem(QStringLiteral("KinetorData")))
+                                 : nullptr;
+               data && !data->getNode()) {
+        // An item read from a scene saved without a pane names no node.
+        data->setNode(node);
     }
     auto group = std::make_unique<HxKinetorLayerGroup>(this, node, m_widgetStack);
     m_widgetStack->addWidget(group.get());
@@ -391,9 +401,20 @@ void HxKinetorPane::saveStateScript(HxScript& script)
 
 void HxKinetorPane::sceneCleared()
 {
+    endLiveBlends();
     // Straight to the button: a cleared scene has nothing to repaint.
     if (!m_editButton->isChecked())
         m_editButton->setChecked(true);
+}
+
+void HxKinetorPane::endLiveBlends()
+{
+    for (const auto& entry : m_layerGroups) {
+        for (int i = 0; i < entry.second->count(); ++i) {
+            if (HxKinetorLayer* layer = entry.second->layerAt(i))
+                layer->endLiveBlend();
+        }
+    }
 }
 
 void HxKinetorPane::selectNode(HxNode* node)

@@ -110,6 +110,9 @@ protected:
 private:
     // Asks for a layer name; false when the person cancelled or left it empty.
     static bool askLayerName(const QString& proposal, QString& name);
+    // A mode change or a cleared scene ends every drag in progress, so that
+    // no timer, undo group, manipulation or sound outlives it.
+    void endLiveBlends();
 
     HxNodeMenu* m_nodeMenu = nullptr;
     QWidget* m_layoutBox = nullptr;

@@ -3,6 +3,7 @@
 #include "hxcore/hxclassfactory.h"
 #include "hxcore/hxguid.h"
 #include "hxcore/hxnode.h"
+#include "hxcore/hxobject.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxundostack.h"
 
@@ -12,13 +13,13 @@
 
 namespace {
 
-class NodeFactory : public HxClassFactory
+class ObjectFactory : public HxClassFactory
 {
 public:
-    explicit NodeFactory(const char* guid)
-        : HxClassFactory(&HxNode::staticMetaObject, HxGUID::fromString(QString::fromLatin1(guid)))
+    explicit ObjectFactory(const char* guid)
+        : HxClassFactory(&HxObject::staticMetaObject, HxGUID::fromString(QString::fromLatin1(guid)))
     {}
-    QObject* create() override { return new HxNode(QStringLiteral("made")); }
+    QObject* create() override { return new HxObject(QStringLiteral("made")); }
 };
 
 } // namespace
@@ -27,26 +28,29 @@ using HxAppRegistryTest = HxAppTest;
 
 TEST_F(HxAppRegistryTest, FactoriesAreFoundByGuidAndClassNameUntilUnregistered)
 {
-    NodeFactory first("11111111-2222-3333-4444-555555555555");
-    NodeFactory second("AAAAAAAA-2222-3333-4444-555555555555");
+    ObjectFactory first("11111111-2222-3333-4444-555555555555");
+    ObjectFactory second("AAAAAAAA-2222-3333-4444-555555555555");
     m_app->registerFactory(&first);
     m_app->registerFactory(&first);
     m_app->registerFactory(&second);
 
     EXPECT_EQ(m_app->findFactory(HxGUID::fromString("aaaaaaaa-2222-3333-4444-555555555555")), &second);
     // Two factories of one class: the first registered answers to the name.
-    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxNode")), &first);
-    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxBone")), nullptr);
+    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxObject")), &first);
+    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxMorph")), nullptr);
+    // The host's own storable classes are there from the start.
+    ASSERT_NE(m_app->findFactory(QStringLiteral("HxBone")), nullptr);
+    EXPECT_FALSE(m_app->findFactory(QStringLiteral("HxBone"))->getGUID().isNull());
     EXPECT_EQ(m_app->findFactory(HxGUID::fromLegacyClassID(7)), nullptr);
-    std::unique_ptr<QObject> made(m_app->createInstance(QStringLiteral("HxNode")));
+    std::unique_ptr<QObject> made(m_app->createInstance(QStringLiteral("HxObject")));
     ASSERT_TRUE(made);
     EXPECT_EQ(made->objectName(), "made");
     EXPECT_EQ(m_app->createInstance(QStringLiteral("Nothing")), nullptr);
 
     m_app->unregisterFactory(&first);
-    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxNode")), &second);
+    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxObject")), &second);
     m_app->unregisterFactory(&second);
-    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxNode")), nullptr);
+    EXPECT_EQ(m_app->findFactory(QStringLiteral("HxObject")), nullptr);
 }
 
 TEST_F(HxAppRegistryTest, GlobalsAndSettingsFollowTheApplication)

@@ -1,5 +1,6 @@
 #include "hxapptest.h"
 
+#include "hxcore/hxaction.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxnode.h"
 #include "hxcore/hxundoitem.h"
@@ -9,6 +10,9 @@
 #include <QSignalSpy>
 #include <QUndoStack>
 
+#include <bit>
+#include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -25,6 +29,20 @@ public:
 private:
     QStringList* m_log;
     QString m_name;
+};
+
+// An action whose work is to run a function.
+class FunctionAction : public HxAction
+{
+public:
+    FunctionAction(const QString& text, std::function<void()> work) : HxAction(text), m_work(std::move(work))
+    {}
+
+protected:
+    void executeAction() override { m_work(); }
+
+private:
+    std::function<void()> m_work;
 };
 
 class HxUndo : public HxAppTest
@@ -196,4 +214,116 @@ TEST_F(HxUndo, EditBracketMakesOneItemAndOutlivedHistoryIsHarmless)
     hxUndoStack->undo();
     hxUndoStack->redo();
     EXPECT_EQ(qStack()->count(), 1);
+}
+
+TEST_F(HxUndo, UndoClosesAPendingGroupFirstAndWaitsWhileAChangeIsLive)
+{
+    const auto before = snapshot();
+    std::unique_ptr<HxUndoStackHold> pending;
+    const auto openPending = [&] {
+        pending = std::make_unique<HxUndoStackHold>();
+        pending->setCloser(
+            [&] {
+                pending->accept("Fills");
+                pending.reset();
+            },
+            false);
+    };
+    openPending();
+    changeAll();
+    ASSERT_TRUE(hxUndoStack->undo()) << "the open group is accepted, then undone as one step";
+    EXPECT_FALSE(pending);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_EQ(qStack()->count(), 1);
+    EXPECT_EQ(qStack()->redoText(), QString("Fills"));
+    ASSERT_TRUE(hxUndoStack->redo());
+
+    openPending();
+    m_a->setValue(7.0f);
+    {
+        HxUndoStackHold next; // a new change does not join a pending burst
+        m_c->setValue(9.0f);
+        next.accept("Next");
+    }
+    EXPECT_FALSE(pending);
+    EXPECT_EQ(qStack()->count(), 3);
+    EXPECT_EQ(qStack()->text(1), QString("Fills"));
+
+    QSignalSpy refused(hxUndoStack, &HxUndoStack::refused);
+    int closed = 0;
+    auto live = std::make_unique<HxUndoStackHold>();
+    live->setCloser(
+        [&] {
+            ++closed;
+            live->accept("Drag");
+            live.reset();
+        },
+        true);
+    m_a->setValue(8.0f);
+    const auto during = snapshot();
+    EXPECT_FALSE(hxUndoStack->undo());
+    EXPECT_FALSE(hxUndoStack->redo());
+    EXPECT_FALSE(hxUndoStack->setIndex(0));
+    EXPECT_EQ(refused.count(), 3);
+    EXPECT_EQ(snapshot(), during) << "a refused Undo changes nothing";
+    EXPECT_EQ(closed, 0);
+    hxUndoStack->closeAllHolds(); // the window closes: the drag ends as its step
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(qStack()->undoText(), QString("Drag"));
+    ASSERT_TRUE(hxUndoStack->setIndex(0));
+    EXPECT_EQ(snapshot(), before);
+    {
+        HxUndoStackHold scoped; // a command still running makes Undo wait too
+        EXPECT_FALSE(hxUndoStack->undo());
+        scoped.accept("Nothing");
+    }
+}
+
+TEST_F(HxUndo, ValuesComeBackBitForBitAndActionsAreNamedSteps)
+{
+    m_a->setValue(0.0f);
+    m_b->setValue(100, 0.0f);
+    FunctionAction negate(QStringLiteral("&Negate Zeros\u2026"), [&] {
+        m_a->setValue(-0.0f);
+        m_b->setValue(100, -0.0f);
+    });
+    negate.trigger();
+    ASSERT_EQ(qStack()->count(), 1) << "0 to -0 is a change";
+    EXPECT_EQ(qStack()->undoText(), QString("Negate Zeros"));
+    EXPECT_TRUE(std::signbit(m_a->getStaticValue()));
+    hxUndoStack->undo();
+    EXPECT_FALSE(std::signbit(m_a->getStaticValue()));
+    EXPECT_FALSE(std::signbit(m_b->getValue(100)));
+    hxUndoStack->redo();
+    EXPECT_TRUE(std::signbit(m_b->getValue(100)));
+    FunctionAction idle(QStringLiteral("Idle"), [] {});
+    idle.trigger();
+    EXPECT_EQ(qStack()->count(), 1) << "an action that changes nothing leaves no step";
+}
+
+TEST_F(HxUndo, LooseChangesAreGatheredIntoOneStepWhenTheHostAsks)
+{
+    m_a->setValue(5.0f);
+    EXPECT_EQ(hxUndoStack->holdDepth(), 0) << "off by default: a loose change is not undoable";
+    hxUndoStack->setGatherLooseChanges(true);
+    const auto before = snapshot();
+    m_a->setValue(6.0f);
+    m_c->setValue(7.0f);
+    QCoreApplication::processEvents(); // back in the event loop: the step closes
+    ASSERT_EQ(qStack()->count(), 1);
+    EXPECT_EQ(qStack()->undoText(), QString("Change"));
+    m_b->setValue(0, -1.0f);
+    {
+        HxUndoStackHold named; // a hold does not swallow the loose change before it
+        m_c->setValue(8.0f);
+        named.accept("Named");
+    }
+    EXPECT_EQ(qStack()->count(), 3);
+    m_a->setValue(9.0f);
+    ASSERT_TRUE(hxUndoStack->undo()) << "Undo closes the loose step first, then undoes it";
+    EXPECT_EQ(m_a->getStaticValue(), 6.0f);
+    while (qStack()->canUndo())
+        hxUndoStack->undo();
+    EXPECT_EQ(snapshot(), before);
+    hxUndoStack->setGatherLooseChanges(false);
 }

@@ -52,3 +52,16 @@ TEST_F(HostExecutableTest, ScreenshotShowsTheSampleFigureAndABadFigureFailsWithT
     EXPECT_TRUE(errors.contains(QStringLiteral("broken.json"))) << errors.toStdString();
     EXPECT_GT(QImage(shot).width(), 0) << "the window is still rendered";
 }
+
+TEST_F(HostExecutableTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFailsWithTheReason)
+{
+    QString errors;
+    const QString shot = m_scratch.filePath(QStringLiteral("scene.png"));
+    EXPECT_EQ(runHost({sourcePath("samples/scenes/mannequin-layers.hxs"), "--screenshot", shot}, &errors), 0)
+        << errors.toStdString();
+    EXPECT_FALSE(errors.contains("skipped"))
+        << "every class of the sample is known: " << errors.toStdString();
+    const QString broken = writeFile(m_scratch, QStringLiteral("broken.hxs"), "HXSCENE\x1a");
+    EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
+    EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
+}

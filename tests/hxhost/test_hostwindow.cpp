@@ -1,6 +1,8 @@
 #include "hxhosttest.h"
 
+#include "hxhistorypane.h"
 #include "hxhostwindow.h"
+#include "hxmediaaudioclip.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -12,14 +14,19 @@
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
 #include "hxcore/hxundostack.h"
+#include "hxcore/hxundostackhold.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUndoStack>
+#include <QUndoView>
 #include <QtEndian>
+#include <cmath>
 
 namespace {
 // A WAV file of 8 kHz mono 16-bit PCM.
@@ -124,6 +131,14 @@ TEST_F(HostWindowTest, AudioLoadsFromWavAndBadSoundsPluginsAndPathsAreReported)
     ASSERT_NE(clip, nullptr);
     EXPECT_EQ(clip->getRate(), 8000);
     EXPECT_EQ(clip->getEndTime(), 4800 * 3 / 2) << "12000 frames at 8 kHz last 1.5 s";
+    auto* media = dynamic_cast<HxMediaAudioClip*>(clip);
+    ASSERT_NE(media, nullptr);
+    media->setRate(0.5);
+    EXPECT_EQ(media->playbackRate(), 0.5);
+    for (double bad : {0.0, -1.0, std::nan("")})
+        media->setRate(bad);
+    EXPECT_EQ(media->playbackRate(), 0.5) << "a speed that would stall or reverse the sound is ignored";
+    media->setRate(1.0);
 
     QByteArray compressed = wav(100);
     compressed[20] = 2; // a compressed format
@@ -144,4 +159,35 @@ TEST_F(HostWindowTest, AudioLoadsFromWavAndBadSoundsPluginsAndPathsAreReported)
     QString error;
     EXPECT_FALSE(m_window->saveScreenshot(m_scratch.filePath(QStringLiteral("no/such/dir/x.png")), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(HostWindowTest, UndoWaitsForALiveDragAndClosingTheWindowEndsItAsItsStep)
+{
+    HxFloatProperty* turn = bone("arm")->getXRotControl();
+    setUndoable(turn, 25.0f);
+    QUndoStack* stack = hxUndoStack->undoStack();
+    EXPECT_EQ(m_window->undoAction()->text(), QStringLiteral("&Undo %1").arg(stack->undoText()));
+    auto drag = std::make_unique<HxUndoStackHold>();
+    drag->setCloser(
+        [&] {
+            drag->accept(QStringLiteral("Drag"));
+            drag.reset();
+        },
+        true);
+    turn->setValue(40.0f);
+
+    m_window->undoAction()->trigger();
+    EXPECT_EQ(turn->getValue(), 40.0f);
+    EXPECT_FALSE(m_window->statusBar()->currentMessage().isEmpty()) << "the person is told why";
+    QUndoView* history = m_window->historyPane()->view();
+    const QRect start = history->visualRect(history->model()->index(0, 0));
+    QTest::mouseClick(history->viewport(), Qt::LeftButton, {}, start.center());
+    EXPECT_EQ(stack->index(), 1) << "a click in the history waits as well";
+    EXPECT_EQ(turn->getValue(), 40.0f);
+
+    m_window->close();
+    EXPECT_FALSE(drag);
+    EXPECT_EQ(stack->undoText(), QStringLiteral("Drag"));
+    m_window->undoAction()->trigger();
+    EXPECT_EQ(turn->getValue(), 25.0f);
 }

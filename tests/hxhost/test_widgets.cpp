@@ -40,6 +40,7 @@ public:
     HxTime getEndTime() const override { return 4800 * 10; }
     void seek(HxTime time) override { m_log->append(QStringLiteral("seek %1").arg(time)); }
     int getRate() const override { return 44100; }
+    void setRate(double rate) override { m_log->append(QStringLiteral("rate %1").arg(rate)); }
     void play() override { m_log->append(QStringLiteral("play")); }
     void stop() override { m_log->append(QStringLiteral("stop")); }
 

@@ -157,7 +157,7 @@ TEST_F(LayerTest, ChangeFlagsFollowWhatThePosesRecord)
     m_layer->setNode(m_hip);
     EXPECT_EQ(m_layer->getTransformChanged(), Flags({false}));
     m_layer->setNode(m_figure);
-    m_layer->postLoadFile();
+    m_layer->postLoadFile(nullptr);
     EXPECT_EQ(m_layer->getTransformChanged(), Flags({false, true, false, false}));
 }
 

@@ -194,10 +194,10 @@ TEST_F(HxKinetorPoseTest, BackwardCompatibleApplySetsPropertiesThenTransformsThe
     QObject::connect(m_smile, &HxProperty::valueChanged, [&] { changes << "Smile"; });
 
     pose.setBackwardCompatible(false);
-    pose.postLoadFile();
+    pose.postLoadFile(nullptr);
     EXPECT_TRUE(changes.isEmpty()) << "a pose of the current form is left as read";
     pose.setBackwardCompatible(true);
-    pose.postLoadFile();
+    pose.postLoadFile(nullptr);
     ASSERT_GT(changes.size(), 1);
     EXPECT_EQ(changes.first(), "Smile");
     EXPECT_EQ(changes.count("Smile"), 1);

@@ -121,6 +121,8 @@ TEST_F(HxModuleTest, APersonPosesPreviewsAndRecordsThroughTheDockedPane)
     ASSERT_TRUE(window.loadFigure(sourcePath("samples/figures/mannequin.json")));
     window.resize(1400, 900);
     window.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hxUndoStack->undoStack()->count(), 0) << "adding a figure, and its first layer, is no step";
     HxPane* pane = window.getPaneMgr()->findPane("HxKinetorPane");
     ASSERT_NE(pane, nullptr);
     window.getPaneMgr()->showPane(pane);
@@ -162,6 +164,11 @@ TEST_F(HxModuleTest, APersonPosesPreviewsAndRecordsThroughTheDockedPane)
     EXPECT_GT(bend->getKeys().back().value, 60.0f);
     ASSERT_EQ(hxUndoStack->undoStack()->count(), stepsBefore + 1);
     EXPECT_EQ(hxUndoStack->undoStack()->undoText(), "Kinetoring");
+    QStringList steps;
+    for (int i = 0; i < hxUndoStack->undoStack()->count(); ++i)
+        steps << hxUndoStack->undoStack()->text(i);
+    EXPECT_EQ(steps, QStringList({"Add Pose", "Change", "Add Pose", "Change", "Kinetoring", "Kinetoring"}))
+        << "the bends set between the clicks are steps of their own, and so is the preview";
     hxUndoStack->undo();
     EXPECT_EQ(bend->getNumKeys(), 1) << "only the preview's key at the press time is left";
 }

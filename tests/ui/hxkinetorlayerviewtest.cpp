@@ -4,6 +4,7 @@
 
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxstyle.h"
+#include "hxcore/hxundostack.h"
 #include "hxcore/hxviewportmgr.h"
 
 #include <QPointer>
@@ -213,6 +214,10 @@ TEST_F(HxKinetorLayerViewTest, ContextMenusFollowTheModeAndADismissedPoseMenuRes
     QPointer<HxKinetorLayerView> doomed = canvas = m_pane->getActiveLayerView();
     menuAt({20, 20}, 5);
     EXPECT_EQ(m_pane->getActiveLayerGroup()->count(), 1);
+    ASSERT_TRUE(hxUndoStack->undo());
+    EXPECT_EQ(m_pane->getActiveLayerView(), doomed) << "the very layer comes back";
+    ASSERT_TRUE(hxUndoStack->redo());
+    hxUndoStack->clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(doomed.isNull());
 }
@@ -255,6 +260,23 @@ TEST_F(HxKinetorLayerViewTest, CtrlDragAndTheWheelZoomAboutTheCentreAndAMiddleDr
     QApplication::sendEvent(m_view.get(), &away);
     EXPECT_NEAR(m_view->getZoom(), 0.8827f, 1e-4f);
     EXPECT_EQ(pixelOf(centre), QPoint(100, 50));
+
+    // However far the wheel turns, the zoom stays finite and comes back.
+    QWheelEvent toward(QPointF(100, 50), m_view->mapToGlobal(QPointF(100, 50)), QPoint(), QPoint(0, -120),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    for (int notch = 0; notch < 1000; ++notch)
+        QApplication::sendEvent(m_view.get(), &toward);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MaxZoom);
+    QApplication::sendEvent(m_view.get(), &away);
+    EXPECT_LT(m_view->getZoom(), HxKinetorLayerView::MaxZoom) << "wheeling out recovers at once";
+    for (int notch = 0; notch < 1000; ++notch)
+        QApplication::sendEvent(m_view.get(), &away);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MinZoom);
+    EXPECT_TRUE(std::isfinite(m_view->getOriginX()) && std::isfinite(m_view->getOriginY()));
+    m_view->setZoom(std::numeric_limits<float>::infinity(), 0, 0);
+    EXPECT_EQ(m_view->getZoom(), HxKinetorLayerView::MaxZoom);
+    m_view->setViewState(std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.0f);
+    EXPECT_EQ(m_view->getZoom(), 1.0f) << "a stored zoom that is no number starts over at 1";
 
     m_view->resetView();
     mouse(Qt::MiddleButton, {100, 50}, {110, 70});

@@ -9,7 +9,8 @@
 // A command of the host or of a plug-in. The action manager owns it, lists it
 // under its object name (the class name, by which menus ask for it) and calls
 // init() once every pane exists. Activating the action runs executeAction(),
-// or toggleAction(bool) with the new state when the action is a toggle.
+// or toggleAction(bool) with the new state when the action is a toggle,
+// inside an undo hold accepted with the action's text.
 class HXCORE_EXPORT HxAction : public QAction
 {
     Q_OBJECT
@@ -38,6 +39,9 @@ public:
     bool isToggleAction() const { return isCheckable(); }
     bool isOn() const { return isChecked(); }
     QString getDescription() const { return m_description; }
+    // The menu text without its mnemonic and ellipsis: the caption of the
+    // undo step that running the action makes.
+    QString undoCaption() const;
 
 public slots:
     // Sets the check mark only: the action's toggleAction() does not run, so

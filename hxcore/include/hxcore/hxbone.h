@@ -31,6 +31,11 @@ public:
     HxVec3 getEndPoint() const { return m_endPoint; }
     void setRestGeometry(const HxVec3& origin, const HxVec3& endPoint);
 
+    // The node's sections, then parent bone, followed bone and rest geometry.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+
 private:
     QPointer<HxSkeleton> m_skeleton;
     QPointer<HxBone> m_parentBone;

@@ -3,6 +3,7 @@
 #include "hxcore/hxglobal.h"
 #include "hxcore/hxtime.h"
 
+#include <bit>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -11,7 +12,12 @@ struct HxFloatKey
 {
     HxTime time;
     float value;
-    bool operator==(const HxFloatKey&) const = default;
+    // Bit for bit, so that 0 and -0 differ: undo must give back the very
+    // value that was there.
+    bool operator==(const HxFloatKey& other) const
+    {
+        return time == other.time && std::bit_cast<quint32>(value) == std::bit_cast<quint32>(other.value);
+    }
 };
 
 // The keys of one animated float, sorted by time, one per time.

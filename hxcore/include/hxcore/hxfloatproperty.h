@@ -4,6 +4,7 @@
 #include "hxcore/hxnumericproperty.h"
 #include "hxcore/hxtime.h"
 
+#include <bit>
 #include <optional>
 #include <vector>
 
@@ -51,7 +52,12 @@ public:
     {
         float staticValue = 0.0f;
         HxFloatKeyList keys;
-        bool operator==(const State&) const = default;
+        // Bit for bit (0 and -0 differ), so that every change is undoable.
+        bool operator==(const State& other) const
+        {
+            return std::bit_cast<quint32>(staticValue) == std::bit_cast<quint32>(other.staticValue) &&
+                   keys == other.keys;
+        }
     };
     // Used by undo: replaces the whole state and tells the views.
     void restoreState(const State& state);

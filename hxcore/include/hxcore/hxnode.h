@@ -70,6 +70,12 @@ public:
     // Removes the keys of the ten transform controls within the range.
     void clearAnimData(const HxTimeRange& range) override;
 
+    // Name, flags, parent, every property with its keys, the object with
+    // its morphs and the data items (see hxnodestorage.cpp).
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+
 private:
     enum
     {

@@ -24,6 +24,11 @@ public:
     // Takes ownership and makes this the bone's figure.
     void addBone(HxBone* bone);
 
+    // The node's sections, then the bones in order.
+    void loadSection(HxInFile* file, short id) override;
+    void setPointer(const HxInFile* file, short id, short index, HxBase* object) override;
+    void save(HxOutFile* file) const override;
+
 private:
     QList<HxBone*> m_bones;
 };
