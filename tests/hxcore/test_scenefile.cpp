@@ -100,6 +100,7 @@ public:
     HxTime getEndTime() const override { return 4800; }
     void seek(HxTime) override {}
     int getRate() const override { return 44100; }
+    void setRate(double) override {}
     void play() override {}
     void stop() override {}
     QString getFileName() const override { return QStringLiteral("/sounds/take.wav"); }
