@@ -1,11 +1,13 @@
 #include "hxhostwindow.h"
 
+#include "hxexportmenu.h"
 #include "hxhistorypane.h"
 #include "hxmediaaudioclip.h"
 #include "hxparameterspane.h"
 #include "hxplayback.h"
 #include "hxscenedocument.h"
 #include "hxscenepane.h"
+#include "hxscriptrunner.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
 
@@ -18,6 +20,8 @@
 #include "hxcore/hxfigurereader.h"
 #include "hxcore/hxpane.h"
 #include "hxcore/hxplugin.h"
+#include "hxcore/hxsavefilter.h"
+#include "hxcore/hxsavefiltermgr.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
 #include "hxcore/hxundostack.h"
@@ -57,6 +61,11 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
 
     // Plug-ins find their actions and menus through the action manager.
     setActionMgr(new HxActionMgr(this));
+    m_scriptRunner = new HxScriptRunner(this);
+    m_scriptRunner->setReporter(
+        [this](const QString& title, const QString& message) { report(title, message); });
+    getSaveFilterMgr()->setReporter(
+        [this](const QString& title, const QString& message) { report(title, message); });
     m_viewport = new HxViewport(getViewportMgr(), this);
     setCentralWidget(m_viewport);
     m_document = new HxSceneDocument(this);
@@ -161,6 +170,13 @@ void HxHostWindow::createActions()
     QAction* openAudio = file->addAction(s->standardIcon(QStyle::SP_MediaVolume), tr("Load &Audio\u2026"),
                                          this, &HxHostWindow::chooseAudio);
     openAudio->setToolTip(tr("Use a WAV file as the sound track"));
+    file->addSeparator();
+    QAction* runScript = file->addAction(tr("&Run Script\u2026"), this, &HxHostWindow::chooseScript);
+    runScript->setObjectName(QStringLiteral("runScriptAction"));
+    runScript->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    runScript->setToolTip(tr("Run a script file (a Kinetor preset, say); Shift or Ctrl held when it starts "
+                             "are passed on to it"));
+    file->addMenu(new HxExportMenu(tr("&Export"), this));
     file->addSeparator();
     QAction* quit =
         file->addAction(s->standardIcon(QStyle::SP_DialogCloseButton), tr("&Quit"), this, &QWidget::close);
@@ -407,6 +423,21 @@ void HxHostWindow::chooseAudio()
     loadAudio(path);
 }
 
+void HxHostWindow::chooseScript()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Run Script"), lastFolder(),
+                                                      tr("Scripts (*.js);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    rememberFolder(path);
+    runScript(path);
+}
+
+bool HxHostWindow::runScript(const QString& path)
+{
+    return m_scriptRunner->runFile(path);
+}
+
 void HxHostWindow::about()
 {
     QMessageBox::about(
@@ -466,6 +497,11 @@ void HxHostWindow::installPlugin(HxPlugin* plugin)
             }
         } else if (meta->inherits(&HxAction::staticMetaObject)) {
             actionFactories.append(factory);
+        } else if (meta->inherits(&HxSaveFilter::staticMetaObject)) {
+            // Listed under File > Export.
+            auto* filter = qobject_cast<HxSaveFilter*>(factory->create());
+            if (filter && !getSaveFilterMgr()->addFilter(filter))
+                delete filter;
         }
     }
     for (HxClassFactory* factory : std::as_const(actionFactories)) {

@@ -11,6 +11,7 @@ class HxPane;
 class HxPlugin;
 class HxParametersPane;
 class HxSceneDocument;
+class HxScriptRunner;
 class HxScenePane;
 class HxTimelinePane;
 class HxViewport;
@@ -43,6 +44,10 @@ public:
     bool saveScreenshot(const QString& path, QString* error = nullptr);
     // Opens the modules of the plug-in folder; problems go to the reporter.
     int loadPlugins(const QString& folder);
+    // Runs a script file as one undo step; a script error goes to the
+    // reporter with its file and line.
+    bool runScript(const QString& path);
+    HxScriptRunner* scriptRunner() const { return m_scriptRunner; }
 
     // Where the sample figure is: beside the executable's tree when
     // installed next to it, else in the source tree. Empty when not found.
@@ -73,6 +78,7 @@ public slots:
     bool saveSceneAs();
     void chooseFigure();
     void chooseAudio();
+    void chooseScript();
     void about();
 
 protected:
@@ -100,4 +106,5 @@ private:
     ErrorReporter m_reporter;
     HxPluginLoader m_plugins;
     HxSceneDocument* m_document = nullptr;
+    HxScriptRunner* m_scriptRunner = nullptr;
 };

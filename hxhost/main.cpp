@@ -1,5 +1,6 @@
 #include "hxhostwindow.h"
 #include "hxscenedocument.h"
+#include "hxscriptrunner.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxscene.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
@@ -32,6 +34,9 @@ int main(int argc, char** argv)
     const QCommandLineOption selectOption(QStringLiteral("select"),
                                           QStringLiteral("Select the node with this name after loading."),
                                           QStringLiteral("NAME"));
+    const QCommandLineOption scriptOption(
+        QStringLiteral("script"), QStringLiteral("Run this script once the figure is loaded and selected."),
+        QStringLiteral("FILE"));
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
@@ -41,6 +46,7 @@ int main(int argc, char** argv)
                        "running without a window; with a window a stop window offers to stop it after 3 s."),
         QStringLiteral("SECONDS"));
     parser.addOption(selectOption);
+    parser.addOption(scriptOption);
     parser.addOption(scriptTimeoutOption);
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
                                  QStringLiteral("[scene]"));
@@ -73,12 +79,13 @@ int main(int argc, char** argv)
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);
-    if (batch)
+    if (batch) {
         // Nobody is there to close a message box.
         window.setErrorReporter([&err](const QString& title, const QString& message) {
             err << title << ": " << message << Qt::endl;
         });
-    else
+        window.scriptRunner()->engine()->setInteractive(false);
+    } else
         window.restoreWindowSettings();
 
     // Plug-ins first: a scene holds objects of their classes.
@@ -107,6 +114,9 @@ int main(int argc, char** argv)
             err << "hxhost: no node named " << parser.value(selectOption) << Qt::endl;
     }
 
+    if (parser.isSet(scriptOption) && batch)
+        ok = window.runScript(parser.value(scriptOption)) && ok;
+
     if (batch) {
         QString error;
         if (!window.saveScreenshot(parser.value(screenshotOption), &error)) {
@@ -116,5 +126,10 @@ int main(int argc, char** argv)
         return ok ? 0 : 1;
     }
     window.show();
+    if (parser.isSet(scriptOption)) {
+        // Once the window is up, so that the script's dialogs have a parent on screen.
+        const QString script = parser.value(scriptOption);
+        QTimer::singleShot(0, &window, [&window, script] { window.runScript(script); });
+    }
     return application.exec();
 }

@@ -1,6 +1,7 @@
 #include "hxcore/hxapp.h"
 
 #include "hxbuiltinfactories.h"
+#include "hxcore/hxappsettingsmgr.h"
 #include "hxcore/hxclassfactory.h"
 #include "hxcore/hxhelpmgr.h"
 #include "hxcore/hxscene.h"
@@ -22,7 +23,7 @@ QString& settingsOverride()
 
 HxApp::HxApp(QObject* parent)
     : QObject(parent), m_scene(new HxScene(this)), m_undoStack(new HxUndoStack(this)),
-      m_helpMgr(new HxHelpMgr(this))
+      m_helpMgr(new HxHelpMgr(this)), m_appSettingsMgr(new HxAppSettingsMgr(this))
 {
     hxApp = this;
     hxScene = m_scene;

@@ -3,6 +3,7 @@
 #include "hxcore/hxactionmgr.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxpane.h"
+#include "hxcore/hxsavefiltermgr.h"
 
 #include <QSettings>
 
@@ -15,7 +16,8 @@ constexpr int kStateVersion = 1;
 } // namespace
 
 HxMainWindow::HxMainWindow(QWidget* parent)
-    : QMainWindow(parent), m_paneMgr(new HxPaneMgr(this)), m_viewportMgr(new HxViewportMgr(this))
+    : QMainWindow(parent), m_paneMgr(new HxPaneMgr(this)), m_viewportMgr(new HxViewportMgr(this)),
+      m_saveFilterMgr(new HxSaveFilterMgr(this, this))
 {
     setActionMgr(new HxActionMgr(this));
     if (hxApp)

@@ -5,6 +5,7 @@
 #include "hxcore/hxscene.h"
 #include "hxcore/hxscript.h"
 #include "hxcore/hxscriptmessagebox.h"
+#include "hxscriptbindings.h"
 #include "hxscriptfunctions.h"
 #include "hxscriptwatchdog.h"
 
@@ -120,6 +121,8 @@ HxScriptEngine::HxScriptEngine(QObject* parent)
     global.setProperty(QStringLiteral("HxVec3"), constructors.property(QStringLiteral("HxVec3")));
     global.setProperty(QStringLiteral("HxQuat"), constructors.property(QStringLiteral("HxQuat")));
     global.setProperty(QStringLiteral("MessageBox"), wrap(m_messageBox));
+    // HxFile and the dialog widgets.
+    (new HxScriptBindings(m_engine, m_messageBox, this))->install();
 }
 
 HxScriptEngine::~HxScriptEngine() = default;

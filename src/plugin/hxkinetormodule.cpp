@@ -3,6 +3,8 @@
 #include "plugin/hxkinetorfactory.h"
 
 #include "io/hxkinetorelementdata.h"
+#include "io/hxkinetorfilter.h"
+#include "io/hxkinetorfilteraction.h"
 #include "layer/hxkinetorlayer.h"
 #include "model/hxkinetornodedata.h"
 #include "model/hxkinetorpose.h"
@@ -46,8 +48,8 @@ HxKinetorModule::HxKinetorModule() : m_plugin(QStringLiteral("Kinetor"), QString
     auto& f = m_factories;
     addFactory<HxKinetorPane>(f, m_plugin, id("89F86E80-ADA4-433a-97E4-0C349C8D3E34"));
     addFactory<HxKinetorPaneAction>(f, m_plugin, id("2CE6D0DA-9ACF-4322-A86D-C40D6C75C386"));
-    // The preset save filter and its action join here once they exist:
-    // EA89B7C3-9109-4c84-8F98-C9D48D50B90D and CBC5A459-AE74-41f9-A049-7C79DA052661.
+    addFactory<HxKinetorFilter>(f, m_plugin, id("EA89B7C3-9109-4c84-8F98-C9D48D50B90D"));
+    addFactory<HxKinetorFilterAction>(f, m_plugin, id("CBC5A459-AE74-41f9-A049-7C79DA052661"));
     addFactory<HxKinetorPlayAudioAction>(f, m_plugin, id("64E8F611-84C7-4277-8153-600833FAECB3"));
     addFactory<HxKinetorFillFramesAction>(f, m_plugin, id("6CD6BFA9-98B3-413f-8E3C-2B05FDD3434A"));
     addFactory<HxKinetorExtendFramesAction>(f, m_plugin, id("DEDC61FB-1458-4520-BD81-0CB343A25E05"));

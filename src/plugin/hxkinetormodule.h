@@ -2,8 +2,6 @@
 
 #include "hxcore/hxplugin.h"
 
-#include <QList>
-#include <QString>
 #include <memory>
 #include <vector>
 
@@ -22,11 +20,8 @@ public:
     ~HxKinetorModule();
 
     HxPlugin* plugin() { return &m_plugin; }
-    // The preset filter's list of layer names picked by the person.
-    QList<QString>& presetLayerNames() { return m_presetLayerNames; }
 
 private:
-    QList<QString> m_presetLayerNames;
     HxPlugin m_plugin;
     std::vector<std::unique_ptr<HxClassFactory>> m_factories;
 };

@@ -34,14 +34,14 @@ HxKinetorPane* HxKinetorActionBase::getPane() const
     return qobject_cast<HxKinetorPane*>(panes->findPane(QStringLiteral("HxKinetorPane")));
 }
 
-void HxKinetorActionBase::updateToolTip()
+void HxKinetorActionBase::updateToolTip(HxAction* action)
 {
     if (hxApp && hxApp->getHelpMgr())
-        hxApp->getHelpMgr()->setOnlineHelp(this);
-    const QKeySequence key = accel();
+        hxApp->getHelpMgr()->setOnlineHelp(action);
+    const QKeySequence key = action->accel();
     const QString suffix =
         key.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(key.toString(QKeySequence::PortableText));
-    setToolTip(QStringLiteral("%1%2").arg(toolTip(), suffix));
+    action->setToolTip(QStringLiteral("%1%2").arg(action->toolTip(), suffix));
 }
 
 HxKinetorLayer* HxKinetorActionBase::getActiveLayer() const

@@ -38,5 +38,10 @@ protected:
 
     // Registers the action for online help and appends " (accelerator)" to
     // the tool tip it has now, when there is an accelerator.
-    void updateToolTip();
+    void updateToolTip() { updateToolTip(this); }
+
+public:
+    // The same for an action that is not one of the pane's (the preset
+    // filter's).
+    static void updateToolTip(HxAction* action);
 };

@@ -2,6 +2,7 @@
 
 #include "io/hxkinetorelementdata.h"
 #include "layer/hxkinetorlayer.h"
+#include "model/hxkinetorpose.h"
 #include "ui/hxkinetorlayergroup.h"
 #include "ui/hxkinetorlayerview.h"
 
@@ -43,6 +44,12 @@ void registerHelp(HxHelpMgr* help, QWidget* widget)
 
 HxKinetorPane::HxKinetorPane(QWidget* parent) : HxPane(QStringLiteral("Kinetor"), parent)
 {
+    // Scripts reach the layers, poses and records through the pane's slots;
+    // pointers to classes that a header only declares must be known by name.
+    qRegisterMetaType<HxKinetorLayerGroup*>();
+    qRegisterMetaType<HxKinetorLayer*>();
+    qRegisterMetaType<HxKinetorPose*>();
+    qRegisterMetaType<HxKinetorNodeData*>();
     setObjectName(QStringLiteral("Kinetor"));
 
     HxHelpMgr* help = hxApp ? hxApp->getHelpMgr() : nullptr;

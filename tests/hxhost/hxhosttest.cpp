@@ -1,6 +1,7 @@
 #include "hxhosttest.h"
 
 #include "hxhostwindow.h"
+#include "hxscenedocument.h"
 #include "hxplayback.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -15,6 +16,7 @@
 #include "hxcore/hxundostackhold.h"
 
 #include <QFile>
+#include <QMessageBox>
 #include <QTest>
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& content)
@@ -32,6 +34,9 @@ void HxHostTest::SetUp()
     m_figure = makeFigure(QStringLiteral("Stick"));
     hxScene->addNode(m_figure);
     m_window = std::make_unique<HxHostWindow>();
+    // Nobody answers a question here: closing or renewing a changed scene
+    // discards it instead of waiting on a modal box.
+    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->timelinePane()->playback()->setClock([this] { return m_now; });
     m_window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));

@@ -65,3 +65,22 @@ TEST_F(HostExecutableTest, TheSampleSceneOpensFromTheCommandLineAndABrokenOneFai
     EXPECT_EQ(runHost({broken, "--screenshot", shot}, &errors), 1);
     EXPECT_TRUE(errors.contains(broken + ": byte ")) << errors.toStdString();
 }
+
+// --script runs once the figure is loaded and selected; an error fails the
+// run with the file and line.
+TEST_F(HostExecutableTest, ScriptRunsAfterTheFigureIsLoadedAndErrorsNameFileAndLine)
+{
+    QString errors;
+    const QString shot = m_scratch.filePath(QStringLiteral("shot.png"));
+    const QString good =
+        writeFile(m_scratch, QStringLiteral("good.js"),
+                  "console.log( 'selected ' + Scene.getPrimarySelection().objectName + ' of ' +\n"
+                  "    Scene.getPrimarySelection().getSkeleton().objectName );");
+    ASSERT_EQ(runHost({"--select", "leftForearm", "--script", good, "--screenshot", shot}, &errors), 0)
+        << errors.toStdString();
+    EXPECT_TRUE(errors.contains(QStringLiteral("selected leftForearm of Mannequin"))) << errors.toStdString();
+
+    const QString bad = writeFile(m_scratch, QStringLiteral("bad.js"), "var a = 1;\nnoSuchFunction();");
+    EXPECT_EQ(runHost({"--script", bad, "--screenshot", shot}, &errors), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("bad.js:2: ReferenceError"))) << errors.toStdString();
+}

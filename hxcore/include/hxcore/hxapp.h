@@ -8,6 +8,7 @@
 #include <QString>
 #include <memory>
 
+class HxAppSettingsMgr;
 class HxClassFactory;
 class HxGUID;
 class HxHelpMgr;
@@ -37,6 +38,8 @@ public:
     static void setSettingsPath(const QString& iniFile);
     static QString settingsPath();
     QSettings* getSettings();
+    // The application settings as scripts use them.
+    Q_INVOKABLE HxAppSettingsMgr* getAppSettingsMgr() const { return m_appSettingsMgr; }
 
     // Factories are not owned; the module that made them keeps them.
     void registerFactory(HxClassFactory* factory);
@@ -54,6 +57,7 @@ private:
     HxScene* m_scene;
     HxUndoStack* m_undoStack;
     HxHelpMgr* m_helpMgr;
+    HxAppSettingsMgr* m_appSettingsMgr;
     HxMainWindow* m_mainWindow = nullptr;
     std::unique_ptr<QSettings> m_settings;
     QList<HxClassFactory*> m_factories;

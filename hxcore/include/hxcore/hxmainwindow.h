@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class HxActionMgr;
+class HxSaveFilterMgr;
 
 // The host's main window: panes are docks around a central view. While it
 // exists it is the application's interface (hxApp->getInterface()), which
@@ -22,6 +23,8 @@ public:
     Q_INVOKABLE HxViewportMgr* getViewportMgr() const { return m_viewportMgr; }
     // Null until the host has an action manager.
     HxActionMgr* getActionMgr() const { return m_actionMgr; }
+    // The save filters offered under File > Export.
+    HxSaveFilterMgr* getSaveFilterMgr() const { return m_saveFilterMgr; }
 
     // Window geometry, dock layout and every pane's own settings, kept in
     // the application settings.
@@ -37,4 +40,5 @@ private:
     HxPaneMgr* m_paneMgr;
     HxViewportMgr* m_viewportMgr;
     HxActionMgr* m_actionMgr = nullptr;
+    HxSaveFilterMgr* m_saveFilterMgr;
 };
