@@ -3,7 +3,6 @@
 #include "hxhistorypane.h"
 #include "hxhostwindow.h"
 #include "hxmediaaudioclip.h"
-#include "hxscenedocument.h"
 #include "hxscenepane.h"
 #include "hxtimelinepane.h"
 #include "hxviewport.h"
@@ -186,8 +185,6 @@ TEST_F(HostWindowTest, UndoWaitsForALiveDragAndClosingTheWindowEndsItAsItsStep)
     EXPECT_EQ(stack->index(), 1) << "a click in the history waits as well";
     EXPECT_EQ(turn->getValue(), 40.0f);
 
-    // The turned hip leaves the scene modified; closing asks first.
-    m_window->document()->setSaveQuestion([](const QString&) { return QMessageBox::Discard; });
     m_window->close();
     EXPECT_FALSE(drag);
     EXPECT_EQ(stack->undoText(), QStringLiteral("Drag"));
