@@ -5,6 +5,8 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
+#include <vector>
 
 class HxBone;
 class HxSkeleton;
@@ -28,11 +30,16 @@ public:
 
     // Maps a point of the bone's rest geometry into the world.
     HxMatrix4 boneFrame(const HxBone* bone);
-    // Every bone of the figure, in the figure's order.
+    // Every bone of the figure, in the figure's order: one pass, parents
+    // before children.
     QList<HxPosedBone> pose();
 
 private:
-    HxMatrix4 frameOf(const HxBone* bone, int depth);
+    // The bone whose frame this one builds on: the one it follows, else its
+    // parent (null: the figure).
+    static const HxBone* sourceOf(const HxBone* bone);
+    static HxMatrix4 frameFrom(const HxBone* bone, const HxMatrix4& sourceFrame);
+    static HxMatrix4 frameUnder(const HxBone* bone, const HxMatrix4& parent);
 
     const HxSkeleton* m_figure;
     HxMatrix4 m_figureFrame;

@@ -99,8 +99,14 @@ HxHostWindow::HxHostWindow(QWidget* parent) : HxMainWindow(parent)
             [hint](const QString& message) { hint->setVisible(message.isEmpty()); });
 
     if (hxScene) {
-        connect(hxScene, &HxScene::nodeAdded, this, &HxHostWindow::updateTitle);
-        connect(hxScene, &HxScene::nodeRemoved, this, &HxHostWindow::updateTitle);
+        // Only figures are named in the title; going over every node for
+        // each of 100,000 bones added would take minutes.
+        const auto figureChanged = [this](HxNode* node) {
+            if (qobject_cast<HxSkeleton*>(node))
+                updateTitle();
+        };
+        connect(hxScene, &HxScene::nodeAdded, this, figureChanged);
+        connect(hxScene, &HxScene::nodeRemoved, this, figureChanged);
         connect(hxScene, &HxScene::sceneCleared, this, &HxHostWindow::updateTitle);
         connect(hxScene, &HxScene::audioChanged, this, [this] {
             auto* clip = dynamic_cast<HxMediaAudioClip*>(hxScene->getAudio());

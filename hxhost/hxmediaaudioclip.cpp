@@ -11,6 +11,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 QString tr(const char* text)
@@ -46,16 +47,23 @@ bool HxMediaAudioClip::readWavInfo(const QString& path, WavInfo& info, QString* 
     int format = 0;
     int blockAlign = 0;
     // Walk the chunks; anything besides "fmt " and "data" is skipped.
+    // Every size in the header is checked against what the file really
+    // holds, so a header cannot make us allocate or promise gigabytes.
+    const qint64 fileSize = file.size();
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(8);
         if (chunk.size() < 8)
             break;
         const QByteArray id = chunk.left(4);
         const quint32 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
+        const qint64 available = fileSize - file.pos();
         if (id == "fmt ") {
             if (size < 16)
                 return fail(error, tr("%1: the format chunk is too short").arg(path));
-            const QByteArray fmt = file.read(size);
+            if (size > available)
+                return fail(error, tr("%1: the file ends inside its format chunk").arg(path));
+            const QByteArray fmt = file.read(std::min<quint32>(size, 64));
+            file.seek(file.pos() + (size - fmt.size()));
             if (fmt.size() < 16)
                 return fail(error, tr("%1: the file ends inside its format chunk").arg(path));
             format = qFromLittleEndian<quint16>(fmt.constData());
@@ -80,16 +88,23 @@ bool HxMediaAudioClip::readWavInfo(const QString& path, WavInfo& info, QString* 
             if (found.sampleRate <= 0 || found.channels <= 0 || blockAlign <= 0)
                 return fail(error,
                             tr("%1: the format chunk holds no usable rate or channel count").arg(path));
-            // A header that claims more data than the file holds is cut to
-            // what is there, as players do.
-            const qint64 available = file.size() - file.pos();
-            const qint64 bytes = std::min<qint64>(size, std::max<qint64>(0, available));
-            found.frames = bytes / blockAlign;
+            // A header that promises more sound than the file holds is a
+            // damaged or hostile file: its length would be a lie.
+            if (size > available)
+                return fail(error, tr("%1: the header claims %2 bytes of sound but the file holds only %3")
+                                       .arg(path)
+                                       .arg(size)
+                                       .arg(available));
+            found.frames = size / blockAlign;
+            if (found.frames == 0)
+                return fail(error, tr("%1: the file holds no sound (its data chunk is empty)").arg(path));
             found.dataOffset = file.pos();
             found.floatSamples = format == 3;
             info = found;
             return true;
         } else {
+            if (size > available)
+                return fail(error, tr("%1: the file ends inside one of its chunks").arg(path));
             if (!file.seek(file.pos() + size + (size % 2)))
                 break;
         }
@@ -121,7 +136,11 @@ HxTime HxMediaAudioClip::getEndTime() const
 {
     if (m_info.sampleRate <= 0)
         return 0;
-    return HxTime(m_info.frames * HX_TICKS_PER_SECOND / m_info.sampleRate);
+    // Ticks overflow an int after about 124 hours of sound; the length is
+    // worked out in 64 bits (frames fit 32 bits, ticks per second 13) and a
+    // longer sound ends at the last time the scene can show.
+    const qint64 ticks = m_info.frames * qint64(HX_TICKS_PER_SECOND) / m_info.sampleRate;
+    return HxTime(std::min<qint64>(ticks, std::numeric_limits<HxTime>::max()));
 }
 
 void HxMediaAudioClip::seek(HxTime time)

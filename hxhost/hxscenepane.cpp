@@ -7,9 +7,10 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <functional>
+#include <vector>
 
 namespace {
 enum
@@ -18,6 +19,19 @@ enum
 };
 
 // Small drawn icons tell figures, bones and other nodes apart at a glance.
+// Rows nest at most this deep. Tree widgets delete and lay out their rows
+// recursively, so a chain of 100,000 bones nested row in row would overflow
+// the stack; deeper bones are listed beside their parent instead.
+constexpr int kMaxRowDepth = 48;
+
+int rowDepth(const QTreeWidgetItem* item)
+{
+    int depth = 0;
+    for (; item; item = item->parent())
+        ++depth;
+    return depth;
+}
+
 QIcon nodeIcon(int kind)
 {
     QPixmap pixmap(16, 16);
@@ -80,7 +94,7 @@ HxScenePane::~HxScenePane() = default;
 
 HxNode* HxScenePane::nodeFor(const QTreeWidgetItem* item) const
 {
-    return item ? m_items.key(const_cast<QTreeWidgetItem*>(item), nullptr) : nullptr;
+    return m_nodes.value(item, nullptr);
 }
 
 void HxScenePane::refresh()
@@ -98,6 +112,7 @@ void HxScenePane::clearTree()
     m_syncing = true;
     m_tree->clear();
     m_items.clear();
+    m_nodes.clear();
     m_syncing = false;
 }
 
@@ -110,11 +125,14 @@ void HxScenePane::addNode(HxNode* node)
     item->setIcon(0, nodeIcon(kind));
     if (node->isHidden())
         item->setForeground(0, palette().color(QPalette::Disabled, QPalette::Text));
-    if (QTreeWidgetItem* parent = m_items.value(node->getParentNode()))
+    if (QTreeWidgetItem* parent = m_items.value(node->getParentNode())) {
+        if (rowDepth(parent) >= kMaxRowDepth)
+            parent = parent->parent();
         parent->addChild(item);
-    else
+    } else
         m_tree->addTopLevelItem(item);
     m_items.insert(node, item);
+    m_nodes.insert(item, node);
 
     // Nodes may arrive before their parent; adopt any that name this one.
     for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i) {
@@ -132,14 +150,39 @@ void HxScenePane::addNode(HxNode* node)
 
 void HxScenePane::removeNode(HxNode* node)
 {
+    // Bones leave only with their figure, so the figure's whole branch goes
+    // with the first of them, in one step for the view: row by row, a figure
+    // of 100,000 bones would take minutes to leave.
+    auto* bone = qobject_cast<HxBone*>(node);
+    if (bone && bone->getSkeleton() && m_items.contains(bone->getSkeleton()))
+        node = bone->getSkeleton();
     QTreeWidgetItem* item = m_items.take(node);
     if (!item)
         return;
+    m_nodes.remove(item);
     m_syncing = true;
-    // Children that stay in the scene move up rather than vanish.
-    while (item->childCount() > 0)
-        m_tree->addTopLevelItem(item->takeChild(0));
-    delete item;
+    // Rows of the figure's own bones go with it; any other row below (a node
+    // hung on a bone) stays in the scene and moves up rather than vanish.
+    const HxSkeleton* figure = qobject_cast<HxSkeleton*>(node);
+    std::vector<QTreeWidgetItem*> branch{item};
+    while (!branch.empty()) {
+        QTreeWidgetItem* current = branch.back();
+        branch.pop_back();
+        for (int i = current->childCount() - 1; i >= 0; --i) {
+            QTreeWidgetItem* child = current->child(i);
+            HxNode* childNode = m_nodes.value(child);
+            if (figure && childNode && childNode->getSkeleton() == figure) {
+                m_items.remove(childNode);
+                m_nodes.remove(child);
+                branch.push_back(child);
+            } else {
+                m_tree->addTopLevelItem(current->takeChild(i));
+            }
+        }
+    }
+    QTreeWidgetItem* parent = item->parent();
+    delete (parent ? parent->takeChild(parent->indexOfChild(item))
+                   : m_tree->takeTopLevelItem(m_tree->indexOfTopLevelItem(item)));
     m_syncing = false;
 }
 
@@ -170,15 +213,34 @@ void HxScenePane::takeSelectionFromTree()
 
 void HxScenePane::applyFilter(const QString& text)
 {
-    // A row stays visible when it or any row below it matches.
-    std::function<bool(QTreeWidgetItem*)> filter = [&](QTreeWidgetItem* item) {
+    // A row stays visible when it or any row below it matches. Children are
+    // settled before their parents with a stack of our own: a chain of bones
+    // can be far deeper than recursion could go.
+    struct Visit
+    {
+        QTreeWidgetItem* item;
+        bool childrenDone;
+    };
+    std::vector<Visit> stack;
+    for (int i = m_tree->topLevelItemCount() - 1; i >= 0; --i)
+        stack.push_back({m_tree->topLevelItem(i), false});
+    QSet<QTreeWidgetItem*> shown;
+    while (!stack.empty()) {
+        Visit& visit = stack.back();
+        QTreeWidgetItem* item = visit.item;
+        if (!visit.childrenDone) {
+            visit.childrenDone = true;
+            for (int i = item->childCount() - 1; i >= 0; --i)
+                stack.push_back({item->child(i), false});
+            continue;
+        }
+        stack.pop_back();
         bool anyChild = false;
-        for (int i = 0; i < item->childCount(); ++i)
-            anyChild = filter(item->child(i)) || anyChild;
+        for (int i = 0; i < item->childCount() && !anyChild; ++i)
+            anyChild = shown.contains(item->child(i));
         const bool match = text.isEmpty() || item->text(0).contains(text, Qt::CaseInsensitive);
         item->setHidden(!match && !anyChild);
-        return match || anyChild;
-    };
-    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
-        filter(m_tree->topLevelItem(i));
+        if (match || anyChild)
+            shown.insert(item);
+    }
 }

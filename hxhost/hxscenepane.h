@@ -36,5 +36,7 @@ private:
     QLineEdit* m_filter;
     QTreeWidget* m_tree;
     QHash<HxNode*, QTreeWidgetItem*> m_items;
+    // The other way round, so that finding a row's node is not a search.
+    QHash<const QTreeWidgetItem*, HxNode*> m_nodes;
     bool m_syncing = false;
 };

@@ -47,15 +47,43 @@ int main(int argc, char** argv)
     parser.addOption(figureOption);
     parser.addOption(audioOption);
     parser.addOption(screenshotOption);
+    const QCommandLineOption scriptTimeoutOption(
+        QStringLiteral("script-timeout"),
+        QStringLiteral("Stop a script that keeps the host busy this many seconds. Default: 60 when "
+                       "running without a window; with a window a stop window offers to stop it after 3 s."),
+        QStringLiteral("SECONDS"));
     parser.addOption(selectOption);
     parser.addOption(scriptOption);
     parser.addOption(exportOption);
+    parser.addOption(scriptTimeoutOption);
     parser.addPositionalArgument(QStringLiteral("scene"), QStringLiteral("Scene file to open (.hxs)."),
                                  QStringLiteral("[scene]"));
     parser.process(application);
     const QString scene = parser.positionalArguments().value(0);
 
     const bool batch = parser.isSet(screenshotOption) || parser.isSet(exportOption);
+    // Nobody can answer a stop window in a batch run or on a platform
+    // without a screen, so scripts there stop at a time limit instead.
+    const QString platform = QGuiApplication::platformName();
+    const bool unattended =
+        batch || platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+    HxScriptLimits scriptLimits;
+    scriptLimits.timeLimitMs = unattended ? 60000 : 0;
+    if (!unattended) {
+        scriptLimits.promptAfterMs = 3000;
+        scriptLimits.promptProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/hxscriptstop");
+    }
+    if (parser.isSet(scriptTimeoutOption)) {
+        bool valid = false;
+        const double seconds = parser.value(scriptTimeoutOption).toDouble(&valid);
+        if (!valid || !(seconds > 0.0) || seconds > 1e6) {
+            QTextStream(stderr) << "hxhost: --script-timeout needs a number of seconds above 0, not "
+                                << parser.value(scriptTimeoutOption) << Qt::endl;
+            return 2;
+        }
+        scriptLimits.timeLimitMs = int(seconds * 1000.0);
+    }
+    HxScriptEngine::setDefaultLimits(scriptLimits);
     HxApp app;
     HxHostWindow window;
     QTextStream err(stderr);

@@ -6,7 +6,8 @@ HX_PACKAGES=(cmake g++ make pkg-config
   qt6-base-dev qt6-declarative-dev qt6-multimedia-dev libgl1-mesa-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libgmock-dev libbenchmark-dev
-  libassimp-dev libtinygltf-dev)
+  libassimp-dev libtinygltf-dev
+  clang libclang-rt-14-dev)
 
 hx_install_missing() {
   local missing=()
@@ -24,9 +25,17 @@ hx_install_missing() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# hx_build DIR [cmake options...]
+# hx_build DIR [cmake options...]; HX_BUILD_TARGET limits what is built.
 hx_build() {
   local dir="$1"; shift
   cmake -S "$HX_ROOT" -B "$dir" "$@"
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "$(nproc)" ${HX_BUILD_TARGET:+--target "$HX_BUILD_TARGET"}
+}
+
+# hx_build_sanitized DIR [cmake options...]: everything built by clang with
+# ASan and UBSan plus the fuzz targets. One build serves both the sanitized
+# test run and the fuzzers; the test suites link no fuzzer main.
+hx_build_sanitized() {
+  local dir="$1"; shift
+  CC=clang CXX=clang++ hx_build "$dir" -DCMAKE_BUILD_TYPE=Debug -DHX_FUZZ=ON "$@"
 }

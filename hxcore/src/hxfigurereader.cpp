@@ -4,6 +4,7 @@
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxmorph.h"
 #include "hxcore/hxobject.h"
+#include "hxcore/hxproperty.h"
 #include "hxcore/hxrotationorder.h"
 #include "hxcore/hxscene.h"
 #include "hxcore/hxskeleton.h"
@@ -17,14 +18,20 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
 
-// Figures are a few kilobytes; anything far larger is not a figure file and
-// is refused before it is read into memory.
-constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+// Figures are a few kilobytes, large rigs a few megabytes; anything far
+// larger is not a figure file and is refused before it is read into memory.
+// The cap holds while reading, since devices and pipes report no size.
+constexpr qint64 kMaxFileSize = HxFigureReader::MaxFileSize;
+// Names and lists quoted in messages are cut to this, so a hostile file
+// cannot make a message of megabytes.
+constexpr qsizetype kMaxQuotedLength = 80;
+constexpr qsizetype kMaxMessageLength = 1000;
 
 // Thrown from deep inside the parser and caught at the top, so every check is
 // one line and nothing half-built survives: whatever was created so far is
@@ -50,9 +57,14 @@ QString element(const QString& path, qsizetype index)
     return path + QLatin1Char('[') + QString::number(index) + QLatin1Char(']');
 }
 
+QString clip(const QString& text, qsizetype length)
+{
+    return text.size() <= length ? text : text.left(length) + QStringLiteral("...");
+}
+
 QString quoted(const QString& text)
 {
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + clip(text, kMaxQuotedLength) + QLatin1Char('"');
 }
 
 QString describe(const QJsonValue& value)
@@ -75,6 +87,146 @@ QString describe(const QJsonValue& value)
     }
     return QStringLiteral("nothing");
 }
+
+// The JSON parser keeps only the last of repeated keys, silently dropping
+// the others (and whatever the author meant by them), so the text is
+// scanned for them first. Runs on text the parser has accepted, so it only
+// needs to tell keys from values; it walks the text once, without recursion.
+class DuplicateKeyScanner
+{
+public:
+    explicit DuplicateKeyScanner(const QByteArray& json) : m_json(json) {}
+
+    // True when a key repeats; then *where is the object's path.
+    bool find(QString* where, QString* key)
+    {
+        const qsizetype size = m_json.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char c = m_json.at(i);
+            switch (c) {
+            case '{':
+            case '[':
+                if (!m_frames.empty() && !m_frames.back().object)
+                    ++m_frames.back().index;
+                m_frames.push_back(Frame{c == '{', c == '{', -1, {}, {}, {}});
+                break;
+            case '}':
+            case ']':
+                m_frames.pop_back();
+                break;
+            case ',':
+                if (!m_frames.empty() && m_frames.back().object)
+                    m_frames.back().expectKey = true;
+                break;
+            case '"': {
+                const bool isKey = !m_frames.empty() && m_frames.back().object && m_frames.back().expectKey;
+                const QString text = readString(i, isKey);
+                if (!isKey) {
+                    if (!m_frames.empty() && !m_frames.back().object)
+                        ++m_frames.back().index;
+                    break;
+                }
+                Frame& frame = m_frames.back();
+                frame.expectKey = false;
+                if (frame.has(text)) {
+                    *where = path();
+                    *key = text;
+                    return true;
+                }
+                frame.add(text);
+                frame.key = text;
+                break;
+            }
+            default:
+                // A number or literal inside an array is one more element.
+                if (!m_frames.empty() && !m_frames.back().object &&
+                    (c == '-' || c == 't' || c == 'f' || c == 'n' || (c >= '0' && c <= '9'))) {
+                    ++m_frames.back().index;
+                    while (i + 1 < size && !strchr(",]} \t\r\n", m_json.at(i + 1)))
+                        ++i;
+                }
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Frame
+    {
+        bool object;
+        bool expectKey;
+        qsizetype index;
+        QString key;
+        // Most objects have a handful of keys; a set only for large ones.
+        std::vector<QString> keys;
+        QSet<QString> keySet;
+
+        bool has(const QString& name) const
+        {
+            return keySet.isEmpty() ? std::find(keys.begin(), keys.end(), name) != keys.end()
+                                    : keySet.contains(name);
+        }
+        void add(const QString& name)
+        {
+            if (!keySet.isEmpty()) {
+                keySet.insert(name);
+                return;
+            }
+            keys.push_back(name);
+            if (keys.size() > 16) {
+                keySet = QSet<QString>(keys.begin(), keys.end());
+                keys.clear();
+            }
+        }
+    };
+
+    // Leaves i on the closing quote; decodes only when asked.
+    QString readString(qsizetype& i, bool decode)
+    {
+        QString text;
+        qsizetype start = ++i;
+        const auto flush = [&](qsizetype end) {
+            if (decode)
+                text += QString::fromUtf8(m_json.constData() + start, end - start);
+        };
+        for (; i < m_json.size() && m_json.at(i) != '"'; ++i) {
+            if (m_json.at(i) != '\\')
+                continue;
+            flush(i);
+            const char escaped = i + 1 < m_json.size() ? m_json.at(i + 1) : '\\';
+            if (escaped == 'u' && i + 5 < m_json.size()) {
+                if (decode)
+                    text += QChar(char16_t(m_json.mid(i + 2, 4).toUShort(nullptr, 16)));
+                i += 5;
+            } else {
+                if (decode) {
+                    static const QByteArray from = "bfnrt";
+                    static const char to[] = "\b\f\n\r\t";
+                    const qsizetype at = from.indexOf(escaped);
+                    text += QLatin1Char(at >= 0 ? to[at] : escaped);
+                }
+                i += 1;
+            }
+            start = i + 1;
+        }
+        flush(i);
+        return text;
+    }
+
+    QString path() const
+    {
+        QString result;
+        for (std::size_t f = 0; f + 1 < m_frames.size(); ++f) {
+            const Frame& frame = m_frames[f];
+            result = frame.object ? member(result, frame.key) : element(result, frame.index);
+        }
+        return result.isEmpty() ? QStringLiteral("top level") : result;
+    }
+
+    const QByteArray& m_json;
+    std::vector<Frame> m_frames;
+};
 
 QString rotationOrderNames()
 {
@@ -114,6 +266,7 @@ private:
     void readObject(HxNode* node, const QJsonValue& value, const QString& path);
     void readProperties(HxNode* node, const QJsonValue& value, const QString& path);
     void collectBones(const QJsonArray& bones, const QString& path);
+    static QString describeChain(const QStringList& chain);
     int resolve(const QJsonObject& bone, const QString& key, int self, const QString& path, bool isParent);
     std::unique_ptr<HxBone> readBone(HxSkeleton* figure, const QJsonObject& object, int index,
                                      const QString& path);
@@ -293,6 +446,13 @@ void FigureParser::readObject(HxNode* node, const QJsonValue& value, const QStri
 void FigureParser::readProperties(HxNode* node, const QJsonValue& value, const QString& path)
 {
     const QJsonArray properties = toArray(value, path);
+    // Names find properties again (scripts, saved scenes), so they must not
+    // repeat; the transform controls' names are taken as well. A set, since
+    // rigs carry tens of thousands of properties.
+    QSet<QString> taken;
+    taken.reserve(node->getNumProperties() + properties.size());
+    for (int i = 0; i < node->getNumProperties(); ++i)
+        taken.insert(node->getProperty(i)->objectName());
     for (qsizetype i = 0; i < properties.size(); ++i) {
         const QString where = element(path, i);
         const QJsonObject entry = toObject(properties.at(i), where);
@@ -301,11 +461,10 @@ void FigureParser::readProperties(HxNode* node, const QJsonValue& value, const Q
                    QStringLiteral("canAnimate"), QStringLiteral("value"), QStringLiteral("min"),
                    QStringLiteral("max"), QStringLiteral("clamp")});
         const QString name = requiredName(entry, where);
-        // Names find properties again (scripts, saved scenes); the transform
-        // controls' names are taken as well.
-        if (node->findProperty(name))
+        if (taken.contains(name))
             fail(member(where, QStringLiteral("name")), QStringLiteral("%1 already has a property named %2")
                                                             .arg(quoted(node->objectName()), quoted(name)));
+        taken.insert(name);
         const QString label = optionalString(entry, QStringLiteral("label"), where, name);
         const float initial = optionalNumber(entry, QStringLiteral("value"), where).value_or(0.0f);
         const std::optional<float> minValue = optionalNumber(entry, QStringLiteral("min"), where);
@@ -332,6 +491,24 @@ void FigureParser::readProperties(HxNode* node, const QJsonValue& value, const Q
             property->setLimits(*minValue, *maxValue, clamp);
         node->addProperty(property.release());
     }
+}
+
+// A long cycle is shown by its first and last few bones and its length.
+QString FigureParser::describeChain(const QStringList& chain)
+{
+    constexpr qsizetype kShown = 6;
+    QStringList shown;
+    const auto add = [&shown](const QString& name) {
+        shown << clip(name, kMaxQuotedLength);
+    };
+    if (chain.size() <= 2 * kShown) {
+        std::for_each(chain.begin(), chain.end(), add);
+        return shown.join(QStringLiteral(" -> "));
+    }
+    std::for_each(chain.begin(), chain.begin() + kShown, add);
+    shown << QStringLiteral("... (%1 more bones) ...").arg(chain.size() - 2 * kShown);
+    std::for_each(chain.end() - kShown, chain.end(), add);
+    return shown.join(QStringLiteral(" -> "));
 }
 
 // First pass: every bone's name, so that the second pass can tell an unknown
@@ -390,7 +567,7 @@ int FigureParser::resolve(const QJsonObject& bone, const QString& key, int self,
             at = m_boneIndex.value(*next);
             chain << *next;
             if (at == self)
-                fail(where, QStringLiteral("cycle of parents: %1").arg(chain.join(QStringLiteral(" -> "))));
+                fail(where, QStringLiteral("cycle of parents: %1").arg(describeChain(chain)));
         }
     }
     fail(where,
@@ -453,7 +630,7 @@ std::unique_ptr<HxSkeleton> FigureParser::parse(const QJsonObject& root)
 
 QString format(const QString& source, const QString& where, const QString& what)
 {
-    return QStringLiteral("%1: %2: %3").arg(source, where, what);
+    return clip(QStringLiteral("%1: %2: %3").arg(source, where, what), kMaxMessageLength);
 }
 
 void report(QString* error, const QString& message)
@@ -471,15 +648,24 @@ std::unique_ptr<HxSkeleton> HxFigureReader::read(const QString& path, QString* e
         report(error, QStringLiteral("%1: cannot open the file: %2").arg(path, file.errorString()));
         return nullptr;
     }
-    if (file.size() > kMaxFileSize) {
-        report(
-            error,
-            QStringLiteral("%1: the file is too large for a figure (%2 bytes)").arg(path).arg(file.size()));
-        return nullptr;
+    // Devices and pipes report a size of 0 and may never end, so the cap is
+    // applied to what is read, not to what the file claims.
+    QByteArray data;
+    while (data.size() <= kMaxFileSize) {
+        // A pipe hands its data over in pieces; an empty piece is its end.
+        const QByteArray piece = file.read(kMaxFileSize + 1 - data.size());
+        if (piece.isEmpty())
+            break;
+        data += piece;
     }
-    const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         report(error, QStringLiteral("%1: cannot read the file: %2").arg(path, file.errorString()));
+        return nullptr;
+    }
+    if (data.size() > kMaxFileSize) {
+        report(error, QStringLiteral("%1: the file is too large for a figure (more than %2 MB)")
+                          .arg(path)
+                          .arg(kMaxFileSize >> 20));
         return nullptr;
     }
     return fromJson(data, path, error);
@@ -497,6 +683,12 @@ std::unique_ptr<HxSkeleton> HxFigureReader::fromJson(const QByteArray& json, con
         const qsizetype column = offset - (before.lastIndexOf('\n') + 1) + 1;
         report(error, format(sourceName, QStringLiteral("line %1, column %2").arg(line).arg(column),
                              QStringLiteral("not valid JSON: %1").arg(parseError.errorString())));
+        return nullptr;
+    }
+    QString where;
+    QString key;
+    if (DuplicateKeyScanner(json).find(&where, &key)) {
+        report(error, format(sourceName, where, QStringLiteral("duplicate key %1").arg(quoted(key))));
         return nullptr;
     }
     if (!document.isObject()) {

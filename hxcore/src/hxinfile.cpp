@@ -144,6 +144,7 @@ unsigned HxInFile::readInts(int* values, qsizetype count)
     HX_CHECK_SECTION();
     if (count < 0 || remaining() / 4 < count)
         return EndOfSection;
+    // An empty list may come with no buffer at all, which memcpy must not see.
     if (count == 0)
         return Ok;
     const char* at = take(count * 4);
@@ -161,6 +162,7 @@ unsigned HxInFile::readFloats(float* values, qsizetype count)
     HX_CHECK_SECTION();
     if (count < 0 || remaining() / 4 < count)
         return EndOfSection;
+    // An empty list may come with no buffer at all, which memcpy must not see.
     if (count == 0)
         return Ok;
     const char* at = take(count * 4);

@@ -89,8 +89,12 @@ HxMatrix4 HxNode::getLocalMatrix() const
 
 HxMatrix4 HxNode::getWorldMatrix() const
 {
-    HxMatrix4 local = getLocalMatrix();
-    return m_parentNode ? local * m_parentNode->getWorldMatrix() : local;
+    // A loop, not recursion: hierarchies can be many thousands deep. Row
+    // vectors, so each parent's matrix multiplies from the right.
+    HxMatrix4 world = getLocalMatrix();
+    for (const HxNode* parent = m_parentNode; parent; parent = parent->m_parentNode)
+        world = world * parent->getLocalMatrix();
+    return world;
 }
 
 void HxNode::beginEdit()

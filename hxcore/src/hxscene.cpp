@@ -4,7 +4,9 @@
 #include "hxcore/hxbone.h"
 #include "hxcore/hxskeleton.h"
 
+#include <QSet>
 #include <algorithm>
+#include <iterator>
 
 HxScene* hxScene = nullptr;
 
@@ -44,7 +46,6 @@ void HxScene::detach(HxNode* node)
         m_selection = nullptr;
         emit primarySelectionChanged(nullptr);
     }
-    m_nodes.removeOne(node);
     emit nodeRemoved(node);
 }
 
@@ -53,13 +54,20 @@ void HxScene::removeNode(HxNode* node)
     auto owned = std::find_if(m_owned.begin(), m_owned.end(), [node](auto& n) { return n.get() == node; });
     if (owned == m_owned.end())
         return;
+    QList<HxNode*> leaving;
     if (auto* figure = qobject_cast<HxSkeleton*>(node)) {
         QList<HxBone*> bones;
         figure->getAllBones(bones);
-        for (auto it = bones.rbegin(); it != bones.rend(); ++it)
-            detach(*it);
+        leaving.reserve(bones.size() + 1);
+        std::copy(bones.rbegin(), bones.rend(), std::back_inserter(leaving));
     }
-    detach(node);
+    leaving.append(node);
+    // One pass over the scene's list, not a search per node: a figure may
+    // bring 100,000 bones. Listeners hear of each node, last bone first.
+    const QSet<HxNode*> gone(leaving.begin(), leaving.end());
+    m_nodes.removeIf([&gone](HxNode* n) { return gone.contains(n); });
+    for (HxNode* n : leaving)
+        detach(n);
     m_owned.erase(owned);
 }
 

@@ -23,6 +23,8 @@ public:
     // The file format this reader writes into its error messages and accepts
     // in the optional "version" key.
     static constexpr int FormatVersion = 1;
+    // Larger files are refused unread (see docs/figure-format.md, Limits).
+    static constexpr qint64 MaxFileSize = qint64(32) << 20;
 
     // Null on failure, with the reason in *error (error may be null).
     static std::unique_ptr<HxSkeleton> read(const QString& path, QString* error = nullptr);

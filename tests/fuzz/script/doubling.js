@@ -1,0 +1,1 @@
+var s='x'; while (true) s += s;
