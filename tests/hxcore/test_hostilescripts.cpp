@@ -86,10 +86,13 @@ TEST_F(HostileScriptTest, EndlessLoopsStopAtTheTimeLimitAndTheEngineCarriesOn)
         clock.start();
         EXPECT_FALSE(m_engine->run(QString::fromLatin1(code), QStringLiteral("loop.js"))) << code;
         EXPECT_LT(clock.elapsed(), 10000) << code;
-        EXPECT_TRUE(m_engine->lastError().startsWith(QLatin1String("loop.js: the script was stopped after")))
-            << m_engine->lastError().toStdString();
-        EXPECT_TRUE(m_engine->lastError().contains(QLatin1String("limit of 0.4 s")))
-            << m_engine->lastError().toStdString();
+        // Doubling may reach the memory cap before the time limit, when the
+        // engine flattens its string: either way the script is stopped.
+        const QString error = m_engine->lastError();
+        EXPECT_TRUE(error.startsWith(QLatin1String("loop.js: the script was stopped"))) << error.toStdString();
+        EXPECT_TRUE(error.contains(QLatin1String("limit of 0.4 s")) ||
+                    error.contains(QLatin1String("of memory")))
+            << error.toStdString();
         expectUsable();
     }
     // A thrown object whose toString never returns is described under the
