@@ -201,8 +201,8 @@ void HxHostWindow::createActions()
     m_undo->setEnabled(false);
     m_redo->setEnabled(false);
     if (QUndoStack* stack = hxUndoStack ? hxUndoStack->undoStack() : nullptr) {
-        const auto follow = [this](QAction* action, const QString& prefix, const QString& step) {
-            action->setText(step.isEmpty() ? prefix : tr("%1 %2").arg(prefix, step));
+        const auto follow = [](QAction* action, const QString& prefix, const QString& step) {
+            action->setText(step.isEmpty() ? prefix : HxHostWindow::tr("%1 %2").arg(prefix, step));
         };
         connect(stack, &QUndoStack::canUndoChanged, m_undo, &QAction::setEnabled);
         connect(stack, &QUndoStack::canRedoChanged, m_redo, &QAction::setEnabled);

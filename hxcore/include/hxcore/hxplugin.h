@@ -32,6 +32,7 @@ public:
     void removeClassFactory(HxClassFactory* factory);
     int getNumClassFactories() const { return int(m_factories.size()); }
     HxClassFactory* getClassFactory(int index) const { return m_factories.value(index); }
+    int getFlags() const { return m_flags; }
 
 private:
     QString m_name;
