@@ -16,7 +16,7 @@ namespace {
 constexpr int kTicksPerFrame = 160;
 constexpr float kPi = 3.14159265358979f;
 
-struct BoneSpec
+struct BoneShape
 {
     QString name;
     int parent;
@@ -25,7 +25,7 @@ struct BoneSpec
     float radius;
 };
 
-struct MorphSpec
+struct MorphShape
 {
     QString name;
     // The bones whose skin it swells (all when empty), and by how much of
@@ -36,10 +36,10 @@ struct MorphSpec
 
 // Skin a bone's tube of `rings` rings of `segments` vertices each; near its
 // start it blends into its parent so joints bend smoothly.
-void addTube(HxSkinnedMesh& mesh, const std::vector<BoneSpec>& specs, int b, int rings, int segments)
+void addTube(HxSkinnedMesh& mesh, const std::vector<BoneShape>& shapes, int b, int rings, int segments)
 {
-    const BoneSpec& spec = specs[size_t(b)];
-    HxVec3 axis = spec.end - spec.origin;
+    const BoneShape& shape = shapes[size_t(b)];
+    HxVec3 axis = shape.end - shape.origin;
     const float length = axis.length();
     axis = length > 0.0f ? axis * (1.0f / length) : HxVec3(0.0f, 1.0f, 0.0f);
     const HxVec3 helper = std::fabs(axis.z) < 0.9f ? HxVec3(0.0f, 0.0f, 1.0f) : HxVec3(1.0f, 0.0f, 0.0f);
@@ -49,15 +49,15 @@ void addTube(HxSkinnedMesh& mesh, const std::vector<BoneSpec>& specs, int b, int
     for (int r = 0; r < rings; ++r) {
         const float t = rings > 1 ? float(r) / float(rings - 1) : 0.0f;
         // Rounded ends: narrower at both ends of the tube.
-        const float radius = spec.radius * (0.65f + 0.35f * std::sin(kPi * (0.15f + 0.7f * t)));
-        const float parentWeight = spec.parent >= 0 ? std::max(0.0f, 0.5f - t * 1.5f) : 0.0f;
+        const float radius = shape.radius * (0.65f + 0.35f * std::sin(kPi * (0.15f + 0.7f * t)));
+        const float parentWeight = shape.parent >= 0 ? std::max(0.0f, 0.5f - t * 1.5f) : 0.0f;
         for (int s = 0; s < segments; ++s) {
             const float angle = 2.0f * kPi * float(s) / float(segments);
             const HxVec3 out = u * std::cos(angle) + v * std::sin(angle);
-            mesh.positions.push_back(spec.origin + axis * (length * t) + out * radius);
+            mesh.positions.push_back(shape.origin + axis * (length * t) + out * radius);
             mesh.normals.push_back(out);
             if (parentWeight > 0.0f) {
-                mesh.joints.push_back({uint16_t(b), uint16_t(spec.parent), 0, 0});
+                mesh.joints.push_back({uint16_t(b), uint16_t(shape.parent), 0, 0});
                 mesh.weights.push_back({1.0f - parentWeight, parentWeight, 0.0f, 0.0f});
             } else {
                 mesh.joints.push_back({uint16_t(b), 0, 0, 0});
@@ -79,7 +79,7 @@ void addTube(HxSkinnedMesh& mesh, const std::vector<BoneSpec>& specs, int b, int
     for (int end = 0; end < 2; ++end) {
         const uint32_t centre = uint32_t(mesh.positions.size());
         const uint32_t ring = end ? lastRing : base;
-        mesh.positions.push_back(end ? spec.origin + axis * length : spec.origin);
+        mesh.positions.push_back(end ? shape.origin + axis * length : shape.origin);
         mesh.normals.push_back(end ? axis : -axis);
         mesh.joints.push_back(mesh.joints[ring]);
         mesh.weights.push_back(mesh.weights[ring]);
@@ -91,42 +91,42 @@ void addTube(HxSkinnedMesh& mesh, const std::vector<BoneSpec>& specs, int b, int
     }
 }
 
-std::unique_ptr<HxSkeleton> build(const QString& name, const std::vector<BoneSpec>& specs,
-                                  const std::vector<MorphSpec>& morphSpecs, int rings, int segments)
+std::unique_ptr<HxSkeleton> build(const QString& name, const std::vector<BoneShape>& shapes,
+                                  const std::vector<MorphShape>& morphShapes, int rings, int segments)
 {
     auto figure = std::make_unique<HxSkeleton>(name);
     std::vector<HxBone*> bones;
-    for (const BoneSpec& spec : specs) {
-        auto bone = std::make_unique<HxBone>(spec.name);
-        if (spec.parent >= 0)
-            bone->setParentBone(bones[size_t(spec.parent)]);
-        bone->setRestGeometry(spec.origin, spec.end);
+    for (const BoneShape& shape : shapes) {
+        auto bone = std::make_unique<HxBone>(shape.name);
+        if (shape.parent >= 0)
+            bone->setParentBone(bones[size_t(shape.parent)]);
+        bone->setRestGeometry(shape.origin, shape.end);
         bones.push_back(bone.get());
         figure->addBone(bone.release());
     }
 
     auto mesh = std::make_unique<HxSkinnedMesh>();
     std::vector<std::pair<uint32_t, uint32_t>> spans;
-    for (int b = 0; b < int(specs.size()); ++b) {
+    for (int b = 0; b < int(shapes.size()); ++b) {
         const uint32_t first = uint32_t(mesh->positions.size());
-        addTube(*mesh, specs, b, rings, segments);
+        addTube(*mesh, shapes, b, rings, segments);
         spans.emplace_back(first, uint32_t(mesh->positions.size()));
     }
 
     auto object = std::make_unique<HxObject>(name);
-    for (const MorphSpec& spec : morphSpecs) {
+    for (const MorphShape& shape : morphShapes) {
         HxSkinnedMesh::MorphTarget target;
-        target.name = spec.name;
+        target.name = shape.name;
         target.deltas.assign(mesh->positions.size(), HxVec3(0.0f, 0.0f, 0.0f));
-        std::vector<int> chosen = spec.bones;
+        std::vector<int> chosen = shape.bones;
         if (chosen.empty())
-            for (int b = 0; b < int(specs.size()); ++b)
+            for (int b = 0; b < int(shapes.size()); ++b)
                 chosen.push_back(b);
         for (int b : chosen)
             for (uint32_t i = spans[size_t(b)].first; i < spans[size_t(b)].second; ++i)
-                target.deltas[i] = mesh->normals[i] * (specs[size_t(b)].radius * spec.swell);
+                target.deltas[i] = mesh->normals[i] * (shapes[size_t(b)].radius * shape.swell);
         mesh->morphs.push_back(std::move(target));
-        object->addItem(new HxMorph(spec.name, spec.name));
+        object->addItem(new HxMorph(shape.name, shape.name));
     }
     figure->setObject(object.release());
     figure->addDataItem(mesh.release());
@@ -151,7 +151,7 @@ HxFloatProperty* morphChannel(const HxSkeleton* figure, int index)
 std::unique_ptr<HxSkeleton> HxSampleFigureBuilder::critter()
 {
     // Centimetres, Y up, facing +Z, about a metre tall.
-    const std::vector<BoneSpec> specs = {
+    const std::vector<BoneShape> shapes = {
         {QStringLiteral("hips"), -1, {0, 50, 0}, {0, 60, 0}, 9.0f},
         {QStringLiteral("spine"), 0, {0, 60, 0}, {0, 74, 0}, 8.0f},
         {QStringLiteral("chest"), 1, {0, 74, 0}, {0, 88, 0}, 10.0f},
@@ -165,12 +165,12 @@ std::unique_ptr<HxSkeleton> HxSampleFigureBuilder::critter()
         {QStringLiteral("rThigh"), 0, {-6, 50, 0}, {-6, 26, 0}, 4.5f},
         {QStringLiteral("rShin"), 10, {-6, 26, 0}, {-6, 2, 0}, 3.5f},
     };
-    const std::vector<MorphSpec> morphs = {
+    const std::vector<MorphShape> morphs = {
         {QStringLiteral("Chubby"), {}, 0.35f},
         {QStringLiteral("BigHead"), {3}, 0.6f},
         {QStringLiteral("StrongArms"), {4, 5, 6, 7}, 0.8f},
     };
-    std::unique_ptr<HxSkeleton> figure = build(QStringLiteral("critter"), specs, morphs, 6, 12);
+    std::unique_ptr<HxSkeleton> figure = build(QStringLiteral("critter"), shapes, morphs, 6, 12);
 
     // A wave with the left arm, a nod, a step of the hips, and the head
     // growing and shrinking: every kind of channel the formats carry.
@@ -193,32 +193,32 @@ std::unique_ptr<HxSkeleton> HxSampleFigureBuilder::synthetic(int boneCount, int 
     // A spine of a fifth of the bones; the rest are limbs of up to ten
     // bones, branching off the spine in turn.
     const int spine = std::max(1, boneCount / 5);
-    std::vector<BoneSpec> specs;
+    std::vector<BoneShape> shapes;
     for (int i = 0; i < spine; ++i)
-        specs.push_back({QStringLiteral("spine%1").arg(i), i - 1, HxVec3(0, 50.0f + 5.0f * i, 0),
+        shapes.push_back({QStringLiteral("spine%1").arg(i), i - 1, HxVec3(0, 50.0f + 5.0f * i, 0),
                          HxVec3(0, 55.0f + 5.0f * i, 0), 6.0f});
     int limb = 0;
-    while (int(specs.size()) < boneCount) {
+    while (int(shapes.size()) < boneCount) {
         const int attach = limb % spine;
         const float side = limb % 2 ? -1.0f : 1.0f;
         const float angle = 0.4f * float(limb / 2);
         const HxVec3 dir(side * std::cos(angle), -0.3f, std::sin(angle) * 0.5f);
-        HxVec3 at = specs[size_t(attach)].origin;
+        HxVec3 at = shapes[size_t(attach)].origin;
         int parent = attach;
-        for (int j = 0; j < 10 && int(specs.size()) < boneCount; ++j) {
+        for (int j = 0; j < 10 && int(shapes.size()) < boneCount; ++j) {
             const HxVec3 next = at + dir.normalized() * 4.0f;
-            specs.push_back({QStringLiteral("limb%1_%2").arg(limb).arg(j), parent, at, next, 1.5f});
-            parent = int(specs.size()) - 1;
+            shapes.push_back({QStringLiteral("limb%1_%2").arg(limb).arg(j), parent, at, next, 1.5f});
+            parent = int(shapes.size()) - 1;
             at = next;
         }
         ++limb;
     }
     const int segments = 12;
     const int rings = std::max(2, int(std::lround(double(vertexCount) / (double(boneCount) * segments))));
-    std::vector<MorphSpec> morphs;
+    std::vector<MorphShape> morphs;
     for (int m = 0; m < morphCount; ++m)
         morphs.push_back({QStringLiteral("swell%1").arg(m), {m % boneCount}, 0.5f});
-    std::unique_ptr<HxSkeleton> figure = build(QStringLiteral("synthetic"), specs, morphs, rings, segments);
+    std::unique_ptr<HxSkeleton> figure = build(QStringLiteral("synthetic"), shapes, morphs, rings, segments);
     // A second of motion on every bone, so importing keys costs what it
     // would for a real take.
     QList<HxBone*> bones;
