@@ -6,6 +6,35 @@
 #include <QtEndian>
 #include <cstring>
 
+namespace {
+
+// Numbers travel as little-endian bit patterns; copying the bits keeps
+// floats exact, -0 and NaN payloads included.
+template <typename Bits, typename Value> Value fromLittleEndianBits(const char* at)
+{
+    static_assert(sizeof(Bits) == sizeof(Value));
+    const Bits bits = qFromLittleEndian<Bits>(at);
+    Value value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// Copies count little-endian 4-byte words, bit for bit.
+void copyLittleEndianWords(void* values, const char* at, qsizetype count)
+{
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        std::memcpy(values, at, size_t(count) * 4);
+    } else {
+        auto* out = static_cast<char*>(values);
+        for (qsizetype i = 0; i < count; ++i) {
+            const quint32 bits = qFromLittleEndian<quint32>(at + 4 * i);
+            std::memcpy(out + 4 * i, &bits, 4);
+        }
+    }
+}
+
+} // namespace
+
 HxInFile::HxInFile(const QByteArray& data, const QString& sourceName) : m_data(data), m_sourceName(sourceName)
 {}
 
@@ -56,8 +85,7 @@ unsigned HxInFile::readFloat(float& value)
     const char* at = take(4);
     if (!at)
         return EndOfSection;
-    const quint32 bits = qFromLittleEndian<quint32>(at);
-    std::memcpy(&value, &bits, sizeof value);
+    value = fromLittleEndianBits<quint32, float>(at);
     return Ok;
 }
 
@@ -67,8 +95,7 @@ unsigned HxInFile::readDouble(double& value)
     const char* at = take(8);
     if (!at)
         return EndOfSection;
-    const quint64 bits = qFromLittleEndian<quint64>(at);
-    std::memcpy(&value, &bits, sizeof value);
+    value = fromLittleEndianBits<quint64, double>(at);
     return Ok;
 }
 
@@ -147,13 +174,7 @@ unsigned HxInFile::readInts(int* values, qsizetype count)
     // An empty list may come with no buffer at all, which memcpy must not see.
     if (count == 0)
         return Ok;
-    const char* at = take(count * 4);
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        std::memcpy(values, at, size_t(count) * 4);
-    } else {
-        for (qsizetype i = 0; i < count; ++i)
-            values[i] = qFromLittleEndian<qint32>(at + 4 * i);
-    }
+    copyLittleEndianWords(values, take(count * 4), count);
     return Ok;
 }
 
@@ -165,15 +186,7 @@ unsigned HxInFile::readFloats(float* values, qsizetype count)
     // An empty list may come with no buffer at all, which memcpy must not see.
     if (count == 0)
         return Ok;
-    const char* at = take(count * 4);
-    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-        std::memcpy(values, at, size_t(count) * 4);
-    } else {
-        for (qsizetype i = 0; i < count; ++i) {
-            const quint32 bits = qFromLittleEndian<quint32>(at + 4 * i);
-            std::memcpy(values + i, &bits, 4);
-        }
-    }
+    copyLittleEndianWords(values, take(count * 4), count);
     return Ok;
 }
 
