@@ -27,6 +27,7 @@
 #include "model/hxkinetorpose.h"
 #include "ui/hxkinetorpane.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfloatproperty.h"
@@ -363,10 +364,5 @@ int main(int argc, char** argv)
     // As in the host, the script engine has run before anyone blends.
     HxScriptEngine scripts;
     scripts.run(QStringLiteral("var warm = 0; for (var i = 0; i < 1000; ++i) warm += Math.atan2(i, 3);"));
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

@@ -18,6 +18,7 @@
 #include "ui/hxkinetorpane.h"
 #include "ui/hxkinetorviewoptions.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxscene.h"
@@ -128,10 +129,5 @@ int main(int argc, char** argv)
     // The settings of a scratch file, so the benchmark leaves the person's alone.
     HxApp::setSettingsPath(QDir::temp().filePath(QStringLiteral("hxkinetor-bench-canvas.ini")));
     HxApp app;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

@@ -33,6 +33,7 @@
 #include "ui/hxkinetorlayerview.h"
 #include "ui/hxkinetorpane.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfloatproperty.h"
@@ -246,10 +247,5 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     HxApp app;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

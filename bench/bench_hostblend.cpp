@@ -19,6 +19,7 @@
 #include "hxhostwindow.h"
 #include "hxpluginloader.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxquat.h"
@@ -143,10 +144,5 @@ int main(int argc, char** argv)
     scripts.run(QStringLiteral("var warm = 0; for (var i = 0; i < 1000; ++i) warm += Math.atan2(i, 3);"));
     QApplication::processEvents();
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

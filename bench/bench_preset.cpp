@@ -10,6 +10,7 @@
 #include "ui/hxkinetorlayergroup.h"
 #include "ui/hxkinetorpane.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfigurereader.h"
@@ -150,10 +151,5 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

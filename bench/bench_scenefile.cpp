@@ -5,6 +5,7 @@
 // in the number of keys.
 #include "hxkinetorscenebuilder.h"
 
+#include "hxbenchmain.h"
 #include "hxcore/hxapp.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxscenefile.h"
@@ -138,10 +139,5 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     HxApp::setSettingsPath(QDir::temp().filePath(QStringLiteral("hxbench.ini")));
     HxApp app;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return hxRunBenchmarks(argc, argv);
 }

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+// The end of every benchmark program's main(), once its Qt application and
+// host objects exist: runs the benchmarks that the command line selects.
+inline int hxRunBenchmarks(int& argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
