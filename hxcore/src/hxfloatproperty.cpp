@@ -76,6 +76,13 @@ void HxFloatProperty::setValue(HxTime time, float value)
 {
     if (!std::isfinite(value))
         return;
+    if (m_editDepth > 0) {
+        // The snapshot taken at beginEdit covers undo: what a live blend
+        // does a thousand times a tick, so nothing else is looked at.
+        m_state.keys.set(time, clamped(value));
+        notify(true);
+        return;
+    }
     auto before = stateBeforeChange();
     m_state.keys.set(time, clamped(value));
     changed(std::move(before), true);
@@ -127,11 +134,6 @@ void HxFloatProperty::restoreState(const State& state)
     emit valueChanged();
 }
 
-float HxFloatProperty::clamped(float value) const
-{
-    return m_clamp ? std::clamp(value, m_min, m_max) : value;
-}
-
 // Outside an edit bracket each change is its own undo item, so the state
 // before it is needed; inside a bracket the snapshot at beginEdit covers it.
 std::optional<HxFloatProperty::State> HxFloatProperty::stateBeforeChange() const
@@ -145,6 +147,11 @@ void HxFloatProperty::changed(std::optional<State> before, bool keysTouched)
 {
     if (before && !(*before == m_state))
         hxUndoStack->push(new HxFloatPropertyUndoItem(this, std::move(*before), m_state));
+    notify(keysTouched);
+}
+
+void HxFloatProperty::notify(bool keysTouched)
+{
     if (!isWatched())
         return;
     if (keysTouched)

@@ -8,6 +8,7 @@
 #include "hxcore/hxvec3.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <climits>
 #include <cmath>
 
@@ -43,36 +44,73 @@ __attribute__((target("avx"))) void zeroUpperHalves()
 }
 #endif
 
-// A matrix row as the vector type computes with it: float products and
-// sums, lengths from squares summed in double.
-struct Row
+// Rotation rows of several matrices side by side, a lane per matrix, so that
+// the compiler can run the lanes in one vector register each: float
+// products and sums, lengths from squares summed in double, exactly as the
+// vector type computes them for one row.
+constexpr int kLanes = 8;
+struct RowLanes
 {
-    float x, y, z;
+    float x[kLanes], y[kLanes], z[kLanes];
 };
 
-inline Row cross(const Row& a, const Row& b)
+inline void cross(const RowLanes& a, const RowLanes& b, RowLanes& out)
 {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
-inline float dot(const Row& a, const Row& b)
-{
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-inline void normalize(Row& r)
-{
-    const double len = std::sqrt(double(r.x) * r.x + double(r.y) * r.y + double(r.z) * r.z);
-    if (len > 0.0 && std::isfinite(len)) {
-        r.x = float(r.x / len);
-        r.y = float(r.y / len);
-        r.z = float(r.z / len);
+    for (int l = 0; l < kLanes; ++l) {
+        out.x[l] = a.y[l] * b.z[l] - a.z[l] * b.y[l];
+        out.y[l] = a.z[l] * b.x[l] - a.x[l] * b.z[l];
+        out.z[l] = a.x[l] * b.y[l] - a.y[l] * b.x[l];
     }
 }
 
-inline Row average(const Row& a, const Row& b)
+inline void normalize(RowLanes& r)
 {
-    return {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
+    for (int l = 0; l < kLanes; ++l) {
+        const double len =
+            std::sqrt(double(r.x[l]) * r.x[l] + double(r.y[l]) * r.y[l] + double(r.z[l]) * r.z[l]);
+        // A zero, infinite or NaN length leaves the row as it is: dividing
+        // by one instead keeps every lane on the same instructions.
+        const double divisor = len > 0.0 && len <= DBL_MAX ? len : 1.0;
+        r.x[l] = float(r.x[l] / divisor);
+        r.y[l] = float(r.y[l] / divisor);
+        r.z[l] = float(r.z[l] / divisor);
+    }
+}
+
+// a becomes the normalized mean of a and b.
+inline void averageInto(RowLanes& a, const RowLanes& b)
+{
+    for (int l = 0; l < kLanes; ++l) {
+        a.x[l] = (a.x[l] + b.x[l]) * 0.5f;
+        a.y[l] = (a.y[l] + b.y[l]) * 0.5f;
+        a.z[l] = (a.z[l] + b.z[l]) * 0.5f;
+    }
+    normalize(a);
+}
+
+inline float dot(const RowLanes& a, const RowLanes& b, int l)
+{
+    return a.x[l] * b.x[l] + a.y[l] * b.y[l] + a.z[l] * b.z[l];
+}
+
+// One pass of the iteration over every lane of rows: each row moves halfway
+// towards the cross product of the other two, then back to unit length.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&next)[3])
+{
+    cross(rows[1], rows[2], next[0]);
+    cross(rows[2], rows[0], next[1]);
+    cross(rows[0], rows[1], next[2]);
+    // Row by row, not in a loop: a loop around the lane loops keeps the
+    // compiler from vectorizing them.
+    normalize(next[0]);
+    normalize(next[1]);
+    normalize(next[2]);
+    averageInto(next[0], rows[0]);
+    averageInto(next[1], rows[1]);
+    averageInto(next[2], rows[2]);
 }
 
 } // namespace
@@ -350,58 +388,43 @@ void hxOrthonormalizeRotation(HxMatrix4& matrix)
 
 void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count)
 {
-    // Four matrices side by side, so that the square roots and divisions of
-    // one overlap those of the others instead of waiting for each other.
-    // Every lane computes exactly what the one-matrix passes would; a lane
-    // that has converged keeps its rows while the others go on.
-    constexpr int L = 4;
-    for (int first = 0; first < count; first += L) {
-        const int lanes = std::min(L, count - first);
-        float r[3][3][L] = {}; // row, component, lane
-        bool done[L] = {};
-        for (int l = 0; l < L; ++l) {
+    // Every lane computes exactly what one matrix alone would; a lane that
+    // has converged keeps its rows while the others go on. Lanes past the
+    // last matrix hold zero rows, which count as converged.
+    for (int first = 0; first < count; first += kLanes) {
+        const int lanes = std::min(kLanes, count - first);
+        RowLanes rows[3] = {};
+        bool done[kLanes];
+        for (int l = 0; l < kLanes; ++l) {
             done[l] = l >= lanes;
-            for (int row = 0; row < 3 && !done[l]; ++row)
-                for (int c = 0; c < 3; ++c)
-                    r[row][c][l] = matrices[first + l]->m[row][c];
+            for (int r = 0; r < 3 && !done[l]; ++r) {
+                rows[r].x[l] = matrices[first + l]->m[r][0];
+                rows[r].y[l] = matrices[first + l]->m[r][1];
+                rows[r].z[l] = matrices[first + l]->m[r][2];
+            }
         }
-        for (int pass = 0; pass < 10; ++pass) {
-            bool all = true;
-            for (int l = 0; l < L; ++l) {
+        for (int pass = 0; pass < 10 && !std::all_of(done, done + kLanes, [](bool d) { return d; }); ++pass) {
+            RowLanes next[3];
+            orthonormalizeStep(rows, next);
+            for (int l = 0; l < kLanes; ++l) {
                 if (done[l])
                     continue;
-                Row x{r[0][0][l], r[0][1][l], r[0][2][l]};
-                Row y{r[1][0][l], r[1][1][l], r[1][2][l]};
-                Row z{r[2][0][l], r[2][1][l], r[2][2][l]};
-                Row xp = cross(y, z);
-                Row yp = cross(z, x);
-                Row zp = cross(x, y);
-                normalize(xp);
-                normalize(yp);
-                normalize(zp);
-                x = average(x, xp);
-                y = average(y, yp);
-                z = average(z, zp);
-                normalize(x);
-                normalize(y);
-                normalize(z);
-                for (const auto& [row, v] : {std::pair{0, x}, {1, y}, {2, z}}) {
-                    r[row][0][l] = v.x;
-                    r[row][1][l] = v.y;
-                    r[row][2][l] = v.z;
+                for (int r = 0; r < 3; ++r) {
+                    rows[r].x[l] = next[r].x[l];
+                    rows[r].y[l] = next[r].y[l];
+                    rows[r].z[l] = next[r].z[l];
                 }
-                const float xy = dot(x, y);
-                const float yz = dot(y, z);
-                const float zx = dot(z, x);
+                const float xy = dot(rows[0], rows[1], l);
+                const float yz = dot(rows[1], rows[2], l);
+                const float zx = dot(rows[2], rows[0], l);
                 done[l] = xy * xy + yz * yz + zx * zx < 1e-6f;
-                all = all && done[l];
             }
-            if (all)
-                break;
         }
         for (int l = 0; l < lanes; ++l)
-            for (int row = 0; row < 3; ++row)
-                for (int c = 0; c < 3; ++c)
-                    matrices[first + l]->m[row][c] = r[row][c][l];
+            for (int r = 0; r < 3; ++r) {
+                matrices[first + l]->m[r][0] = rows[r].x[l];
+                matrices[first + l]->m[r][1] = rows[r].y[l];
+                matrices[first + l]->m[r][2] = rows[r].z[l];
+            }
     }
 }

@@ -4,6 +4,7 @@
 #include "hxcore/hxnumericproperty.h"
 #include "hxcore/hxtime.h"
 
+#include <algorithm>
 #include <bit>
 #include <optional>
 #include <vector>
@@ -63,9 +64,11 @@ public:
     void restoreState(const State& state);
 
 private:
-    float clamped(float value) const;
+    float clamped(float value) const { return m_clamp ? std::clamp(value, m_min, m_max) : value; }
     std::optional<State> stateBeforeChange() const;
     void changed(std::optional<State> before, bool keysTouched);
+    // Tells the views, if any.
+    void notify(bool keysTouched);
 
     State m_state;
     float m_min = 0.0f;
