@@ -9,12 +9,12 @@
 
 namespace {
 
-// Below this cosine of the middle angle the first and last axes are treated
-// as aligned. A middle angle of 90 degrees that went through a float is off by
-// up to ~1e-7 rad and must still count as locked, or its first and last
+// Below GimbalLockCosine of the middle angle the first and last axes are
+// treated as aligned. A middle angle of 90 degrees that went through a float is
+// off by up to ~1e-7 rad and must still count as locked, or its first and last
 // angles would come back as a surprising pair of half turns. The rotation
 // dropped by the lock branch stays below this cosine in radians.
-constexpr double kGimbalLockCosine = 1e-6;
+constexpr double kGimbalLockCosine = HxQuat::GimbalLockCosine;
 
 HxQuat axisQuat(int axis, double radians)
 {

@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr double kRadToDeg = 57.29577951308232;
-
 // Table columns of a varying transform: position (3), scale (3), general
 // scale, then the upper 3 x 3 of the rotation matrix. The matrix's last row
 // and column are the same in every pose and nothing downstream reads them,
@@ -28,9 +26,10 @@ constexpr int kGenScaleColumn = 6;
 constexpr int kRotColumn = 7;
 constexpr int kTransformColumns = 16;
 constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
-// Values per node: the ten transform controls in the order they are set,
-// then its properties.
+// Values per node: the ten transform controls in the order they are set
+// (the rotation's three last), then its properties.
 constexpr int kControlValues = 10;
+constexpr int kRotValue = 7;
 
 // One dot's share of every channel. Cloned for AVX2 where the machine has it
 // (the build's baseline stays plain x86-64); without FMA either way, so each
@@ -201,14 +200,20 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     hxOrthonormalizeRotations(m_pending.data(), int(m_pending.size()));
     values = m_values.data();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
-            m_finite[n] = rotationDegrees(m_nodes[n], m_rotations[n], values + 7);
+        if (m_finite[n] && m_nodes[n].transformColumn >= 0) {
+            HxQuat quat;
+            quat.setValue(m_rotations[n]);
+            quat.normalize();
+            m_euler.add(quat, m_nodes[n].order, values + kRotValue);
+        }
         values += kControlValues + m_nodes[n].propertyCount;
     }
+    m_euler.run();
     values = m_values.data();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
         // Half a node would be worse than a node that keeps its last frame.
-        if (m_finite[n])
+        const bool anglesFinite = m_nodes[n].transformColumn < 0 || allFinite(values + kRotValue, 3);
+        if (m_finite[n] && anglesFinite)
             setNode(m_nodes[n], values, time, clearing, range);
         values += kControlValues + m_nodes[n].propertyCount;
     }
@@ -237,8 +242,6 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     }
 }
 
-// The node's blended channels as the values to set: the rotation made
-// orthonormal again and turned into Euler degrees in the node's order.
 // The node's blended channels as the values to set, the rotation still as a
 // matrix; false when any of them is not finite.
 bool HxKinetorBlendPlan::readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const
@@ -263,20 +266,6 @@ bool HxKinetorBlendPlan::readNode(const NodeBlend& blend, float* values, HxMatri
             return false;
     }
     return true;
-}
-
-// The orthonormal rotation as Euler degrees in the node's order.
-bool HxKinetorBlendPlan::rotationDegrees(const NodeBlend& blend, const HxMatrix4& rotation,
-                                         float* degrees) const
-{
-    HxQuat quat;
-    quat.setValue(rotation);
-    quat.normalize();
-    HxVec3 euler;
-    quat.getValue(blend.order, euler);
-    for (int i = 0; i < 3; ++i)
-        degrees[i] = float(double(euler[i]) * kRadToDeg);
-    return allFinite(degrees, 3);
 }
 
 void HxKinetorBlendPlan::setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,

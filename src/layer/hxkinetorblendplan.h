@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layer/hxkinetorblendsystem.h"
+#include "layer/hxkinetoreulerbatch.h"
 
 #include "hxcore/hxmatrix4.h"
 #include "hxcore/hxrotationorder.h"
@@ -71,7 +72,6 @@ private:
     void gatherNode(const NodeBlend& blend, const Gather& gather);
     void blendChannels(float cursorX, float cursorY, bool perChannel);
     bool readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const;
-    bool rotationDegrees(const NodeBlend& blend, const HxMatrix4& rotation, float* degrees) const;
     void setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,
                  const HxTimeRange& range);
 
@@ -97,4 +97,5 @@ private:
     std::vector<char> m_finite;
     std::vector<HxMatrix4> m_rotations;
     std::vector<HxMatrix4*> m_pending;
+    HxKinetorEulerBatch m_euler;
 };

@@ -86,10 +86,15 @@ public:
     bool operator==(const HxQuat& other) const;
     bool operator!=(const HxQuat& other) const { return !(*this == other); }
 
-private:
     // Column-vector rotation matrix (r[row][col], v' = r * v) of the
     // normalised quaternion; identity for a zero or non-finite one.
     void rotationColumns(double r[3][3]) const;
+
+    // Below this cosine of the middle Euler angle the first and last axes
+    // count as aligned (gimbal lock) in getValue.
+    static constexpr double GimbalLockCosine = 1e-6;
+
+private:
 
     double q[4] = {0.0, 0.0, 0.0, 1.0};
 };

@@ -1,0 +1,125 @@
+#include "layer/hxkinetoreulerbatch.h"
+
+#include "hxcore/hxquat.h"
+#include "hxcore/hxvec3.h"
+
+#include <QRandomGenerator>
+#include <bit>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// Units in the last place between two doubles of the same sign.
+qint64 ulpsApart(double a, double b)
+{
+    return std::abs(std::bit_cast<qint64>(a) - std::bit_cast<qint64>(b));
+}
+
+// Floats one step apart or less.
+bool withinOneFloatStep(float a, float b)
+{
+    return a == b || std::nextafter(a, b) == b;
+}
+
+// Against the library over every quadrant and octant boundary, magnitudes far
+// apart, and the signed zeros whose quadrant only the sign bit tells.
+TEST(EulerBatchTest, ArcTangentMatchesTheLibraryWithinTwoUlps)
+{
+    std::vector<double> ys, xs;
+    const double edges[] = {0.0, -0.0, 1.0, -1.0, 1e-300, -1e-300, 0.75, -3.5, 1e300};
+    for (double y : edges)
+        for (double x : edges) {
+            ys.push_back(y);
+            xs.push_back(x);
+        }
+    QRandomGenerator random(5);
+    for (int n = 0; n < 200000; ++n) {
+        const double scale = std::pow(10.0, random.bounded(12.0) - 6.0);
+        ys.push_back((random.generateDouble() * 2 - 1) * scale);
+        xs.push_back(random.generateDouble() * 2 - 1);
+    }
+    // Near each tan(k pi / 32), where the reduction changes its centre.
+    for (int k = 0; k <= 16; ++k)
+        for (int d = -3; d <= 3; ++d) {
+            ys.push_back(std::nextafter(std::tan(k * M_PI / 32), d < 0 ? 0.0 : 2.0) + d * 1e-17);
+            xs.push_back(1.0);
+        }
+    std::vector<double> angles(ys.size());
+    HxKinetorEulerBatch::atan2(ys.data(), xs.data(), angles.data(), int(ys.size()));
+    qint64 worst = 0;
+    for (std::size_t n = 0; n < ys.size(); ++n) {
+        const double expected = std::atan2(ys[n], xs[n]);
+        ASSERT_EQ(std::signbit(angles[n]), std::signbit(expected)) << ys[n] << ", " << xs[n];
+        worst = std::max(worst, ulpsApart(angles[n], expected));
+        ASSERT_LE(ulpsApart(angles[n], expected), 2) << "atan2(" << ys[n] << ", " << xs[n] << ") = " << angles[n]
+                                                    << ", library " << expected;
+    }
+    RecordProperty("worst_ulps", int(worst));
+}
+
+// The batch gives the angles HxQuat::getValue gives, in every order, including
+// rotations at and next to a middle angle of 90 degrees (the lock branch).
+TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
+{
+    const HxRotationOrder orders[] = {HxRotationOrder::XYZ, HxRotationOrder::XZY, HxRotationOrder::YXZ,
+                                      HxRotationOrder::YZX, HxRotationOrder::ZXY, HxRotationOrder::ZYX};
+    QRandomGenerator random(17);
+    std::vector<HxQuat> rotations;
+    for (int n = 0; n < 6000; ++n) {
+        HxQuat q(random.generateDouble() - 0.5, random.generateDouble() - 0.5, random.generateDouble() - 0.5,
+                 random.generateDouble() - 0.5);
+        q.normalize();
+        rotations.push_back(q);
+    }
+    for (HxRotationOrder order : orders)
+        for (double middle : {M_PI / 2, -M_PI / 2, M_PI / 2 - 1e-7, M_PI / 2 - 1e-5, 0.0, M_PI}) {
+            int i, j, k;
+            hxRotationOrderAxes(order, i, j, k);
+            HxVec3 euler;
+            euler[i] = 0.3f;
+            euler[j] = float(middle);
+            euler[k] = -1.1f;
+            rotations.emplace_back(order, euler);
+        }
+    rotations.emplace_back(); // identity: zeros on both sides of many arc tangents
+
+    for (HxRotationOrder order : orders) {
+        std::vector<float> batch(rotations.size() * 3);
+        HxKinetorEulerBatch converter;
+        for (std::size_t n = 0; n < rotations.size(); ++n)
+            converter.add(rotations[n], order, &batch[3 * n]);
+        converter.run();
+        int inexact = 0;
+        for (std::size_t n = 0; n < rotations.size(); ++n) {
+            HxVec3 euler;
+            rotations[n].getValue(order, euler);
+            for (int axis = 0; axis < 3; ++axis) {
+                const float expected = float(double(euler[axis]) * 57.29577951308232);
+                const float got = batch[3 * n + std::size_t(axis)];
+                ASSERT_TRUE(withinOneFloatStep(got, expected))
+                    << "rotation " << n << " axis " << axis << ": " << got << " vs " << expected;
+                inexact += got != expected;
+            }
+        }
+        // A last-bit difference needs a value within a few double roundings of a
+        // float's midpoint: a handful in a million at most.
+        EXPECT_LE(inexact, 2) << "order " << int(order);
+    }
+}
+
+// A batch forgets what it ran: a second run writes nothing to the first run's storage.
+TEST(EulerBatchTest, RunEmptiesTheBatch)
+{
+    HxKinetorEulerBatch converter;
+    float first[3] = {};
+    converter.add(HxQuat(HxRotationOrder::XYZ, HxVec3(0.1f, 0.2f, 0.3f)), HxRotationOrder::XYZ, first);
+    converter.run();
+    EXPECT_NEAR(first[1], 0.2 * 57.29577951308232, 1e-4);
+    first[1] = 99.0f;
+    converter.run();
+    EXPECT_EQ(first[1], 99.0f);
+}
+
+} // namespace
