@@ -143,7 +143,7 @@ float HxFloatKeyList::evaluate(HxTime time) const
     return float(prev.value + (double(next->value) - prev.value) * f);
 }
 
-void HxFloatKeyList::set(HxTime time, float value)
+void HxFloatKeyList::setElsewhere(HxTime time, float value)
 {
     // At or after the last key is what every tick of a live blend does
     // (Preview replaces the key at the press time, Record appends): no search.
@@ -205,8 +205,9 @@ void HxFloatKeyList::append(HxTime time, float value)
     }
     Group& group = writable(m_groups.size() - 1);
     if (group.chunks.empty() || group.chunks.back()->size() >= ChunkSize) {
+        // Not reserved ahead: most tracks hold a key or two, and a thousand
+        // of them set on every tick stay close together in the cache.
         group.chunks.push_back(std::make_shared<Chunk>());
-        group.chunks.back()->reserve(ChunkSize);
         group.lastTimes.push_back(time);
     }
     m_tail = &writable(group, group.chunks.size() - 1);

@@ -64,7 +64,15 @@ public:
     float evaluate(HxTime time) const;
 
     // Inserts a key, or replaces the value of the key at that time.
-    void set(HxTime time, float value);
+    void set(HxTime time, float value)
+    {
+        // Replacing the last key of a track this list alone owns is what
+        // every tick of a Preview drag does a thousand times: kept inline.
+        if (m_tail && m_tail->back().time == time)
+            m_tail->back().value = value;
+        else
+            setElsewhere(time, value);
+    }
     // Removes the keys within [from, to]; true if any went.
     bool erase(HxTime from, HxTime to);
     void clear();
@@ -118,6 +126,7 @@ private:
     static size_t chunkFor(const Group& group, HxTime time);
     Group& writable(size_t group);
     static Chunk& writable(Group& group, size_t chunk);
+    void setElsewhere(HxTime time, float value);
     void append(HxTime time, float value);
     // Removes the group's keys within [from, to], which do not cover it all.
     int eraseWithin(Group& group, HxTime from, HxTime to);
