@@ -6,6 +6,7 @@
 //
 //   BM_HostTick/<dots>            one Preview tick on the sample figure (24 pose
 //                                 nodes, 12 animatable properties, all varying)
+//   BM_HostIdle                   the pauses around the event loop alone
 //   BM_HostEulerConversion/<clear> the figure's 24 rotations to Euler angles as
 //                                 the host leaves the registers, without (0)
 //                                 and with (1) clearing the upper halves first
@@ -88,6 +89,17 @@ void BM_HostTick(benchmark::State& state)
     delete layer.getView();
 }
 
+// The same iterations with nothing timed between the pauses: what pausing
+// and resuming the clock around the event loop costs by itself, to subtract.
+void BM_HostIdle(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
 void BM_HostEulerConversion(benchmark::State& state)
 {
     HxSkeleton* figure = sampleFigure();
@@ -126,6 +138,7 @@ void BM_HostEulerConversion(benchmark::State& state)
 // The event loop runs untimed between iterations; a fixed count keeps the
 // untimed part from stretching the run to minutes.
 BENCHMARK(BM_HostTick)->Arg(4)->Arg(16)->Arg(32)->Iterations(3000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HostIdle)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HostEulerConversion)->Arg(0)->Arg(1)->Iterations(3000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)

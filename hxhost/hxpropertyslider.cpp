@@ -10,6 +10,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -90,8 +91,8 @@ HxPropertySlider::HxPropertySlider(HxFloatProperty* property, HxViewportMgr* vie
     connect(m_slider, &QSlider::sliderReleased, this, &HxPropertySlider::endDrag);
     connect(m_slider, &QSlider::valueChanged, this, &HxPropertySlider::sliderChanged);
     connect(m_spin, &QDoubleSpinBox::valueChanged, this, &HxPropertySlider::spinChanged);
-    connect(property, &HxProperty::valueChanged, this, &HxPropertySlider::sync);
-    connect(property, &HxProperty::keysChanged, this, &HxPropertySlider::sync);
+    connect(property, &HxProperty::valueChanged, this, &HxPropertySlider::scheduleSync);
+    connect(property, &HxProperty::keysChanged, this, &HxPropertySlider::scheduleSync);
     if (hxScene)
         connect(hxScene, &HxScene::timeChanged, this, &HxPropertySlider::sync);
     sync();
@@ -124,8 +125,17 @@ int HxPropertySlider::keyState() const
     return m_property->hasKeyAt(hxScene ? hxScene->getTime() : 0) ? 2 : 1;
 }
 
+void HxPropertySlider::scheduleSync()
+{
+    if (m_syncScheduled)
+        return;
+    m_syncScheduled = true;
+    QTimer::singleShot(0, this, &HxPropertySlider::sync);
+}
+
 void HxPropertySlider::sync()
 {
+    m_syncScheduled = false;
     if (!m_property)
         return;
     m_syncing = true;

@@ -38,6 +38,9 @@ public slots:
     void sync();
 
 private:
+    // A live blend changes the value on every tick, twice over (value and
+    // key); the slider and its text follow once per event-loop turn.
+    void scheduleSync();
     void beginDrag();
     void dragTo(int position);
     void endDrag();
@@ -58,4 +61,5 @@ private:
     float m_resolution = 0.01f;
     std::unique_ptr<HxUndoStackHold> m_hold;
     bool m_syncing = false;
+    bool m_syncScheduled = false;
 };

@@ -12,9 +12,9 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QSet>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -218,20 +218,30 @@ void HxTimelinePane::watchSelection(HxNode* node)
     m_keyWatch.clear();
     m_node = node;
     for (HxFloatProperty* property : animatedProperties(node))
-        m_keyWatch.append(connect(property, &HxProperty::keysChanged, this, &HxTimelinePane::collectKeys));
+        m_keyWatch.append(
+            connect(property, &HxProperty::keysChanged, this, &HxTimelinePane::scheduleCollectKeys));
     collectKeys();
+}
+
+void HxTimelinePane::scheduleCollectKeys()
+{
+    if (m_collectScheduled)
+        return;
+    m_collectScheduled = true;
+    QTimer::singleShot(0, this, &HxTimelinePane::collectKeys);
 }
 
 void HxTimelinePane::collectKeys()
 {
-    QSet<int> frames;
+    m_collectScheduled = false;
+    QList<int> frames;
     if (hxScene && m_node) {
         const int step = std::max(1, hxScene->getTimeStep());
         for (HxFloatProperty* property : animatedProperties(m_node))
-            for (const HxFloatKey& key : property->getKeys())
-                frames.insert(key.time / step);
+            for (const HxFloatKey& key : property->keyList())
+                frames.append(key.time / step);
     }
-    QList<int> sorted(frames.begin(), frames.end());
-    std::sort(sorted.begin(), sorted.end());
-    m_ruler->setKeyFrames(sorted);
+    std::sort(frames.begin(), frames.end());
+    frames.erase(std::unique(frames.begin(), frames.end()), frames.end());
+    m_ruler->setKeyFrames(frames);
 }

@@ -46,6 +46,9 @@ private:
     void showPlaying(bool playing);
     void watchSelection(HxNode* node);
     void collectKeys();
+    // Keys change by the thousand in a Record drag; they are collected once,
+    // when the event loop next runs.
+    void scheduleCollectKeys();
     void applyRanges();
     QToolButton* makeButton(int standardIcon, const QString& tip);
 
@@ -62,4 +65,5 @@ private:
     QPointer<HxNode> m_node;
     QList<QMetaObject::Connection> m_keyWatch;
     bool m_syncing = false;
+    bool m_collectScheduled = false;
 };

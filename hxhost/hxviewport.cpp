@@ -98,7 +98,7 @@ HxViewport::HxViewport(HxViewportMgr* manager, QWidget* parent) : QWidget(parent
     setMouseTracking(false);
     m_camera.setViewSize(size());
     m_skin = new HxSkinLayer(this);
-    connect(m_skin, &HxSkinLayer::changed, this, qOverload<>(&QWidget::update));
+    connect(m_skin, &HxSkinLayer::changed, this, &HxViewport::requestRepaint);
     if (HxGLSurface::available())
         m_surface = new HxGLSurface([this](QPainter& painter) { paintScene(painter); }, this);
     if (m_manager)
@@ -125,10 +125,17 @@ void HxViewport::watchNode(HxNode* node)
     // Only the transform controls move the drawing.
     for (int i = 0; i < HxNode::NumTransformControls; ++i) {
         HxFloatProperty* control = node->getTransformControl(i);
-        connect(control, &HxProperty::valueChanged, this, qOverload<>(&QWidget::update),
-                Qt::UniqueConnection);
-        connect(control, &HxProperty::keysChanged, this, qOverload<>(&QWidget::update), Qt::UniqueConnection);
+        connect(control, &HxProperty::valueChanged, this, &HxViewport::requestRepaint, Qt::UniqueConnection);
+        connect(control, &HxProperty::keysChanged, this, &HxViewport::requestRepaint, Qt::UniqueConnection);
     }
+}
+
+void HxViewport::requestRepaint()
+{
+    if (m_repaintRequested)
+        return;
+    m_repaintRequested = true;
+    update();
 }
 
 bool HxViewport::isDrawingLight() const
@@ -253,6 +260,7 @@ void HxViewport::resizeEvent(QResizeEvent* event)
 
 void HxViewport::paintEvent(QPaintEvent*)
 {
+    m_repaintRequested = false;
     if (m_surface) {
         m_surface->update();
         return;

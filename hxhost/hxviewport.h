@@ -62,6 +62,10 @@ private:
     };
 
     void watchNode(HxNode* node);
+    // A blend tick changes hundreds of values; asking Qt for a repaint on
+    // each costs more than the tick. The first change until the next paint
+    // asks, the others only find the request already made.
+    void requestRepaint();
     QList<Segment> collectSegments() const;
     void drawBackground(QPainter& painter) const;
     void drawGround(QPainter& painter) const;
@@ -75,6 +79,7 @@ private:
     HxOrbitCamera m_camera;
     Drag m_drag = Drag::None;
     bool m_moved = false;
+    bool m_repaintRequested = false;
     QPoint m_pressPos;
     QPoint m_lastPos;
 };

@@ -157,6 +157,8 @@ TEST_F(WidgetTest, ASliderDragOrATypedValueIsOneUndoStep)
     EXPECT_NEAR(editor->spinBox()->value(), dragged, 0.05);
     stack->undo();
     EXPECT_EQ(property->getValue(), 0.0f);
+    // Editors follow their property once the event loop runs.
+    QCoreApplication::processEvents();
     EXPECT_EQ(handle->value(), restPosition);
     EXPECT_DOUBLE_EQ(editor->spinBox()->value(), 0.0) << "the editor shows the undone value";
     stack->redo();
@@ -169,8 +171,11 @@ TEST_F(WidgetTest, ASliderDragOrATypedValueIsOneUndoStep)
     EXPECT_LT(handle->value(), restPosition) << "the slider moves with the typed value";
     EXPECT_EQ(stack->count(), 2);
     property->setValue(12.0f);
+    property->setValue(-7.0f);
+    property->setValue(12.0f);
+    QCoreApplication::processEvents();
     EXPECT_DOUBLE_EQ(editor->spinBox()->value(), 12.0) << "a change from elsewhere shows";
-    EXPECT_EQ(stack->count(), 2) << "showing a value changes nothing";
+    EXPECT_EQ(stack->count(), 3) << "the changes from elsewhere are one step; showing them adds none";
 }
 
 TEST_F(WidgetTest, ScrubbingSetsTheTimeAndTheFigureAndEditorsFollowTheKeys)
@@ -208,6 +213,7 @@ TEST_F(WidgetTest, ScrubbingSetsTheTimeAndTheFigureAndEditorsFollowTheKeys)
     clickRuler(-50);
     EXPECT_EQ(frame(), 0);
     turn->deleteKeys(HxTimeRange(0, 100000));
+    QCoreApplication::processEvents();
     EXPECT_TRUE(keyed->keyMark()->text().isEmpty());
     EXPECT_TRUE(ruler->keyFrames().isEmpty());
 }
