@@ -95,7 +95,6 @@ public:
     static constexpr double GimbalLockCosine = 1e-6;
 
 private:
-
     double q[4] = {0.0, 0.0, 0.0, 1.0};
 };
 
