@@ -28,7 +28,7 @@ HxFloatKeyList::HxFloatKeyList(const std::vector<HxFloatKey>& sortedKeys)
 HxFloatKeyList::HxFloatKeyList(const HxFloatKeyList& other)
     : m_groups(other.m_groups), m_lastTimes(other.m_lastTimes), m_size(other.m_size)
 {
-    other.m_tail = nullptr;
+    other.setTail(nullptr);
 }
 
 HxFloatKeyList& HxFloatKeyList::operator=(const HxFloatKeyList& other)
@@ -37,15 +37,16 @@ HxFloatKeyList& HxFloatKeyList::operator=(const HxFloatKeyList& other)
         m_groups = other.m_groups;
         m_lastTimes = other.m_lastTimes;
         m_size = other.m_size;
-        m_tail = nullptr;
-        other.m_tail = nullptr;
+        setTail(nullptr);
+        other.setTail(nullptr);
     }
     return *this;
 }
 
 HxFloatKeyList::HxFloatKeyList(HxFloatKeyList&& other) noexcept
-    : m_groups(std::move(other.m_groups)), m_lastTimes(std::move(other.m_lastTimes)),
-      m_size(std::exchange(other.m_size, 0)), m_tail(std::exchange(other.m_tail, nullptr))
+    : m_tail(std::exchange(other.m_tail, nullptr)), m_last(std::exchange(other.m_last, nullptr)),
+      m_groups(std::move(other.m_groups)), m_lastTimes(std::move(other.m_lastTimes)),
+      m_size(std::exchange(other.m_size, 0))
 {
     other.clear();
 }
@@ -56,7 +57,7 @@ HxFloatKeyList& HxFloatKeyList::operator=(HxFloatKeyList&& other) noexcept
         m_groups = std::move(other.m_groups);
         m_lastTimes = std::move(other.m_lastTimes);
         m_size = other.m_size;
-        m_tail = std::exchange(other.m_tail, nullptr);
+        setTail(std::exchange(other.m_tail, nullptr));
         other.clear();
     }
     return *this;
@@ -154,12 +155,12 @@ void HxFloatKeyList::setElsewhere(HxTime time, float value)
     if (time == m_lastTimes.back()) {
         if (!m_tail) {
             Group& group = writable(m_groups.size() - 1);
-            m_tail = &writable(group, group.chunks.size() - 1);
+            setTail(&writable(group, group.chunks.size() - 1));
         }
-        m_tail->back().value = value;
+        m_last->value = value;
         return;
     }
-    m_tail = nullptr;
+    setTail(nullptr);
     const size_t g = groupFor(time);
     Group& group = writable(g);
     const size_t c = chunkFor(group, time);
@@ -192,6 +193,7 @@ void HxFloatKeyList::append(HxTime time, float value)
 {
     if (m_tail && m_tail->size() < ChunkSize) {
         m_tail->push_back({time, value});
+        setTail(m_tail);
         m_groups.back()->lastTimes.back() = time;
         m_lastTimes.back() = time;
         ++m_size;
@@ -210,8 +212,9 @@ void HxFloatKeyList::append(HxTime time, float value)
         group.chunks.push_back(std::make_shared<Chunk>());
         group.lastTimes.push_back(time);
     }
-    m_tail = &writable(group, group.chunks.size() - 1);
-    m_tail->push_back({time, value});
+    Chunk& tail = writable(group, group.chunks.size() - 1);
+    tail.push_back({time, value});
+    setTail(&tail);
     group.lastTimes.back() = time;
     m_lastTimes.back() = time;
     ++m_size;
@@ -249,7 +252,7 @@ bool HxFloatKeyList::erase(HxTime from, HxTime to)
 {
     if (from > to || m_groups.empty() || from > m_lastTimes.back())
         return false;
-    m_tail = nullptr;
+    setTail(nullptr);
     const int before = m_size;
     size_t g = groupFor(from);
     while (g < m_groups.size() && m_groups[g]->chunks.front()->front().time <= to) {
@@ -275,7 +278,7 @@ void HxFloatKeyList::clear()
     m_groups.clear();
     m_lastTimes.clear();
     m_size = 0;
-    m_tail = nullptr;
+    setTail(nullptr);
 }
 
 std::vector<HxFloatKey> HxFloatKeyList::toVector() const

@@ -72,13 +72,11 @@ void HxFloatProperty::setValue(float value)
     }
 }
 
-void HxFloatProperty::setValue(HxTime time, float value)
+void HxFloatProperty::setValueOutsideEdit(HxTime time, float value)
 {
     if (!std::isfinite(value))
         return;
     if (m_editDepth > 0) {
-        // The snapshot taken at beginEdit covers undo: what a live blend
-        // does a thousand times a tick, so nothing else is looked at.
         m_state.keys.set(time, clamped(value));
         notify(true);
         return;
@@ -86,6 +84,29 @@ void HxFloatProperty::setValue(HxTime time, float value)
     auto before = stateBeforeChange();
     m_state.keys.set(time, clamped(value));
     changed(std::move(before), true);
+}
+
+void HxFloatProperty::setValues(HxTime time, HxFloatProperty* const* properties, const float* values,
+                                int count)
+{
+    // Two stages: a property a long stride ahead, then, once it is likely
+    // in, its last key a short stride ahead.
+    constexpr int kKeyAhead = 8;
+    constexpr int kPropertyAhead = 2 * kKeyAhead;
+    for (int i = 0; i < count; ++i) {
+        if (i + kPropertyAhead < count) {
+            if (const HxFloatProperty* ahead = properties[i + kPropertyAhead]) {
+                __builtin_prefetch(ahead);
+                __builtin_prefetch(&ahead->m_state);
+            }
+        }
+        if (i + kKeyAhead < count) {
+            if (const HxFloatProperty* ahead = properties[i + kKeyAhead])
+                ahead->m_state.keys.prefetchLast();
+        }
+        if (HxFloatProperty* property = properties[i])
+            property->setValue(time, values[i]);
+    }
 }
 
 void HxFloatProperty::setLimits(float minValue, float maxValue, bool clamp)

@@ -98,3 +98,40 @@ TEST(HxFloatKeyList, SnapshotsSeeNoLaterEditAndCompareByContent)
     EXPECT_TRUE(list.contains(4999 * 160) && !list.contains(25000 * 160) && list.contains(25001 * 160));
     EXPECT_NEAR(list.evaluate(15000 * 160), 50.0f, 0.01f) << "halfway from 99 to 1 across the gap";
 }
+
+// The last key is replaced in place on every tick of a live blend; that must keep working, and keep
+// off every copy, through whatever moved the last key: appends that grow its chunk, a copy, a move,
+// an erase at the end, a clear.
+TEST(HxFloatKeyList, ReplacingTheLastKeyFollowsEveryChangeOfIt)
+{
+    HxFloatKeyList list;
+    std::vector<HxFloatKey> expected;
+    auto replaceLast = [&](float value) {
+        list.set(expected.back().time, value);
+        expected.back().value = value;
+        ASSERT_EQ(list.toVector(), expected);
+    };
+    for (int i = 0; i < 600; ++i) { // past two chunks, through every growth of the tail chunk
+        list.set(i * 10, float(i));
+        expected.push_back({i * 10, float(i)});
+        replaceLast(-float(i));
+    }
+    const HxFloatKeyList copy = list;
+    const std::vector<HxFloatKey> atCopy = expected;
+    replaceLast(1.5f);
+    EXPECT_EQ(copy.toVector(), atCopy);
+
+    HxFloatKeyList moved(std::move(list));
+    list = std::move(moved);
+    replaceLast(2.5f);
+
+    EXPECT_TRUE(list.erase(5900, 5990));
+    expected.resize(expected.size() - 10);
+    replaceLast(3.5f);
+    EXPECT_EQ(copy.toVector(), atCopy);
+
+    list.clear();
+    expected = {{0, 4.5f}};
+    list.set(0, 1.0f);
+    replaceLast(4.5f);
+}

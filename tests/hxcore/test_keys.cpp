@@ -137,3 +137,51 @@ TEST_F(HxFloatKeys, NodeClearAnimDataOnlyTouchesTheTransformControls)
         EXPECT_EQ(node.getTransformControl(i)->getKeys(), (std::vector<HxFloatKey>{{0, float(i)}})) << i;
     EXPECT_EQ(extra->getNumKeys(), 3);
 }
+
+// Setting many properties at once does what setting them one by one does, in an edit bracket and
+// out of one: keys inserted or replaced, limits applied, non-finite values and null entries passed
+// over, watchers told. Forty properties, so the look-ahead runs past both ends of the list.
+TEST_F(HxFloatKeys, SettingManyAtOnceMatchesSettingThemOneByOne)
+{
+    constexpr int kCount = 40;
+    std::vector<std::unique_ptr<HxFloatProperty>> batch, single;
+    for (int i = 0; i < kCount; ++i) {
+        for (auto* list : {&batch, &single}) {
+            list->push_back(std::make_unique<HxFloatProperty>(nullptr, "P", "P"));
+            if (i % 5 == 0)
+                list->back()->setLimits(-1.0f, 1.0f, true);
+            // Some keyed at the time already, some before it, some not at all.
+            if (i % 3 == 1)
+                list->back()->setValue(480, 9.0f);
+            if (i % 3 == 2)
+                list->back()->setValue(160, 9.0f);
+        }
+    }
+    QSignalSpy watched(batch[20].get(), &HxFloatProperty::keysChanged);
+    std::vector<HxFloatProperty*> targets;
+    for (int i = 0; i < kCount; ++i)
+        targets.push_back(i == 7 ? nullptr : batch[std::size_t(i)].get());
+
+    for (bool bracketed : {true, false}) {
+        std::vector<float> values;
+        for (int i = 0; i < kCount; ++i)
+            values.push_back(i == 11 ? std::numeric_limits<float>::quiet_NaN() : float(i) * 0.25f - (bracketed ? 2 : 3));
+        for (auto* list : {&batch, &single})
+            for (auto& property : *list)
+                if (bracketed)
+                    property->beginEdit();
+        HxFloatProperty::setValues(480, targets.data(), values.data(), kCount);
+        for (int i = 0; i < kCount; ++i)
+            if (i != 7)
+                single[std::size_t(i)]->setValue(480, values[std::size_t(i)]);
+        for (auto* list : {&batch, &single})
+            for (auto& property : *list)
+                if (bracketed)
+                    property->finishEdit();
+        for (int i = 0; i < kCount; ++i)
+            ASSERT_EQ(batch[std::size_t(i)]->getKeys(), single[std::size_t(i)]->getKeys()) << i << ", " << bracketed;
+    }
+    EXPECT_EQ(batch[7]->getKeys(), (std::vector<HxFloatKey>{{480, 9.0f}})); // the null entry kept its key
+    EXPECT_EQ(batch[0]->getValue(480), -1.0f);
+    EXPECT_EQ(watched.count(), 2);
+}
