@@ -91,6 +91,7 @@ HxKinetorBlendPlan::HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNod
     m_weights.resize(m_dotPoses.size());
     m_blended.resize(std::size_t(m_columns));
     m_values.resize(m_nodes.size() * kControlValues + m_properties.size());
+    m_targets.resize(m_values.size());
     m_finite.resize(m_nodes.size());
     m_rotations.resize(m_nodes.size());
 }
@@ -200,23 +201,22 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     hxOrthonormalizeRotations(m_pending.data(), int(m_pending.size()));
     values = m_values.data();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        if (m_finite[n] && m_nodes[n].transformColumn >= 0) {
-            HxQuat quat;
-            quat.setValue(m_rotations[n]);
-            quat.normalize();
-            m_euler.add(quat, m_nodes[n].order, values + kRotValue);
-        }
+        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
+            m_euler.add(m_rotations[n], m_nodes[n].order, values + kRotValue);
         values += kControlValues + m_nodes[n].propertyCount;
     }
     m_euler.run();
     values = m_values.data();
+    HxFloatProperty** targets = m_targets.data();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
         // Half a node would be worse than a node that keeps its last frame.
         const bool anglesFinite = m_nodes[n].transformColumn < 0 || allFinite(values + kRotValue, 3);
-        if (m_finite[n] && anglesFinite)
-            setNode(m_nodes[n], values, time, clearing, range);
-        values += kControlValues + m_nodes[n].propertyCount;
+        targetNode(m_nodes[n], m_finite[n] && anglesFinite, clearing, range, targets);
+        const int count = kControlValues + m_nodes[n].propertyCount;
+        values += count;
+        targets += count;
     }
+    HxFloatProperty::setValues(time, m_targets.data(), m_values.data(), int(m_values.size()));
     return true;
 }
 
@@ -268,29 +268,28 @@ bool HxKinetorBlendPlan::readNode(const NodeBlend& blend, float* values, HxMatri
     return true;
 }
 
-void HxKinetorBlendPlan::setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,
-                                 const HxTimeRange& range)
+// Where the node's values go this tick, null for each that stays as it is;
+// with clearing, the node's animation over the range goes first.
+void HxKinetorBlendPlan::targetNode(const NodeBlend& blend, bool set, bool clearing, const HxTimeRange& range,
+                                    HxFloatProperty** targets)
 {
-    HxNode* node = blend.node;
+    HxNode* node = set ? blend.node.data() : nullptr;
+    std::fill(targets, targets + kControlValues + blend.propertyCount, nullptr);
     if (!node)
         return;
     if (blend.transformColumn >= 0) {
         if (clearing)
             node->clearAnimData(range);
-        HxFloatProperty* const controls[kControlValues] = {node->getXPosControl(),   node->getYPosControl(),
-                                                           node->getZPosControl(),   node->getXScaleControl(),
-                                                           node->getYScaleControl(), node->getZScaleControl(),
-                                                           node->getScaleControl(),  node->getXRotControl(),
-                                                           node->getYRotControl(),   node->getZRotControl()};
-        for (int c = 0; c < kControlValues; ++c)
-            controls[c]->setValue(time, values[c]);
+        HxFloatProperty* const controls[kControlValues] = {
+            node->getXPosControl(),   node->getYPosControl(),   node->getZPosControl(), node->getXScaleControl(),
+            node->getYScaleControl(), node->getZScaleControl(), node->getScaleControl(), node->getXRotControl(),
+            node->getYRotControl(),   node->getZRotControl()};
+        std::copy(std::begin(controls), std::end(controls), targets);
     }
     for (int p = 0; p < blend.propertyCount; ++p) {
         HxFloatProperty* property = m_properties[std::size_t(blend.firstProperty + p)];
-        if (!property)
-            continue;
-        if (clearing)
+        if (property && clearing)
             property->deleteKeys(range);
-        property->setValue(time, values[kControlValues + p]);
+        targets[kControlValues + p] = property;
     }
 }

@@ -72,8 +72,8 @@ private:
     void gatherNode(const NodeBlend& blend, const Gather& gather);
     void blendChannels(float cursorX, float cursorY, bool perChannel);
     bool readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const;
-    void setNode(const NodeBlend& blend, const float* values, HxTime time, bool clearing,
-                 const HxTimeRange& range);
+    void targetNode(const NodeBlend& blend, bool set, bool clearing, const HxTimeRange& range,
+                    HxFloatProperty** targets);
 
     QList<HxKinetorPose*> m_poses;
     std::vector<HxBlendDot> m_positions;
@@ -94,6 +94,7 @@ private:
     std::vector<double> m_weights;
     std::vector<double> m_blended;
     std::vector<float> m_values;
+    std::vector<HxFloatProperty*> m_targets;
     std::vector<char> m_finite;
     std::vector<HxMatrix4> m_rotations;
     std::vector<HxMatrix4*> m_pending;

@@ -1,12 +1,22 @@
 #include "layer/hxkinetoreulerbatch.h"
 
+#include "hxcore/hxmatrix4.h"
 #include "hxcore/hxquat.h"
 #include "hxcore/hxvec3.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
+
+// Lane loops are cloned for AVX2 where the machine has it; the build's
+// baseline stays plain x86-64.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define HX_LANE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define HX_LANE_CLONES
+#endif
 
 constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kPi = 3.141592653589793116;
@@ -55,10 +65,7 @@ inline double atanUnit(double z)
     return base + (u + u * (series * u2));
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void atan2Lanes(const double* __restrict y, const double* __restrict x, double* __restrict angles, int count)
+HX_LANE_CLONES void atan2Lanes(const double* __restrict y, const double* __restrict x, double* __restrict angles, int count)
 {
     for (int n = 0; n < count; ++n) {
         const double ay = std::fabs(y[n]);
@@ -75,6 +82,117 @@ void atan2Lanes(const double* __restrict y, const double* __restrict x, double* 
     }
 }
 
+// Rotations side by side, a lane each, as many as one pass takes.
+constexpr int kLanes = 8;
+struct RotationLanes
+{
+    // The column-vector rotation, r[a][b] = matrix.m[b][a].
+    double r[3][3][kLanes];
+    // Its unit quaternion, x, y, z, w.
+    double q[4][kLanes];
+    // The rotation columns of that quaternion.
+    double columns[3][3][kLanes];
+};
+
+// std::isfinite, in a form that vectorizes.
+inline bool finite(double v)
+{
+    return std::fabs(v) <= DBL_MAX;
+}
+
+// The steps below are HxQuat::setValue(matrix), normalize() and
+// rotationColumns() for every lane, with the same operations in the same
+// order, so each lane's doubles are what the one-at-a-time calls give.
+// Where those calls branch, every lane computes every case and keeps its
+// own, by plain choices one after another; a step per loop, as the compiler
+// gives up on vectorizing a loop with all of them.
+
+// The quaternion of each lane's matrix, by Shepperd's method: the largest
+// of |w|, |x|, |y|, |z| from the diagonal, the other three from sums of
+// off-diagonal pairs. A matrix it cannot use gives the identity.
+HX_LANE_CLONES void quaternionLanes(RotationLanes& lanes)
+{
+    for (int n = 0; n < kLanes; ++n) {
+        const double r00 = lanes.r[0][0][n], r01 = lanes.r[0][1][n], r02 = lanes.r[0][2][n];
+        const double r10 = lanes.r[1][0][n], r11 = lanes.r[1][1][n], r12 = lanes.r[1][2][n];
+        const double r20 = lanes.r[2][0][n], r21 = lanes.r[2][1][n], r22 = lanes.r[2][2][n];
+        const double trace = r00 + r11 + r22;
+        // Which of w, x, y, z is largest (the first on a tie): the last of
+        // these that holds.
+        const bool x0 = r00 > trace;
+        const double best1 = x0 ? r00 : trace;
+        const bool y1 = r11 > best1;
+        const double best2 = y1 ? r11 : best1;
+        const bool z2 = r22 > best2;
+        double square = 1.0 + trace;
+        square = x0 ? 1.0 + r00 - r11 - r22 : square;
+        square = y1 ? 1.0 + r11 - r22 - r00 : square;
+        square = z2 ? 1.0 + r22 - r00 - r11 : square;
+        const double root = std::sqrt(square < 0.0 ? 0.0 : square);
+        const double f = root > 0.0 ? 0.5 / root : 0.0;
+        const double half = 0.5 * root;
+        const double d0 = (r21 - r12) * f, d1 = (r02 - r20) * f, d2 = (r10 - r01) * f;
+        const double s01 = (r10 + r01) * f, s02 = (r20 + r02) * f, s12 = (r21 + r12) * f;
+        double x = d0, y = d1, z = d2, w = half;
+        x = x0 ? half : x;
+        y = x0 ? s01 : y;
+        z = x0 ? s02 : z;
+        w = x0 ? d0 : w;
+        x = y1 ? s01 : x;
+        y = y1 ? half : y;
+        z = y1 ? s12 : z;
+        w = y1 ? d1 : w;
+        x = z2 ? s02 : x;
+        y = z2 ? s12 : y;
+        z = z2 ? half : z;
+        w = z2 ? d2 : w;
+        // v - v is 0 for a finite v and NaN otherwise: one test for all
+        // four and the root, in a form that vectorizes.
+        const double residue = (x - x) + (y - y) + (z - z) + (w - w);
+        const bool usable = (root > 0.0 ? residue : 1.0) == 0.0;
+        lanes.q[0][n] = usable ? x : 0.0;
+        lanes.q[1][n] = usable ? y : 0.0;
+        lanes.q[2][n] = usable ? z : 0.0;
+        lanes.q[3][n] = usable ? w : 1.0;
+    }
+}
+
+// Each lane's quaternion divided by its length; the identity when the
+// length is not usable.
+HX_LANE_CLONES void normalizeLanes(RotationLanes& lanes)
+{
+    for (int n = 0; n < kLanes; ++n) {
+        const double x = lanes.q[0][n], y = lanes.q[1][n], z = lanes.q[2][n], w = lanes.q[3][n];
+        const double length = std::sqrt(x * x + y * y + z * z + w * w);
+        const bool usable = (length > 0.0) & finite(length);
+        const double divisor = usable ? length : 1.0;
+        lanes.q[0][n] = usable ? x / divisor : 0.0;
+        lanes.q[1][n] = usable ? y / divisor : 0.0;
+        lanes.q[2][n] = usable ? z / divisor : 0.0;
+        lanes.q[3][n] = usable ? w / divisor : 1.0;
+    }
+}
+
+// The rotation columns of each lane's quaternion, normalised on the fly.
+HX_LANE_CLONES void columnLanes(RotationLanes& lanes)
+{
+    for (int n = 0; n < kLanes; ++n) {
+        const double x = lanes.q[0][n], y = lanes.q[1][n], z = lanes.q[2][n], w = lanes.q[3][n];
+        const double norm2 = x * x + y * y + z * z + w * w;
+        const bool rotates = (norm2 > 0.0) & finite(norm2);
+        const double s = 2.0 / (rotates ? norm2 : 1.0);
+        lanes.columns[0][0][n] = rotates ? 1.0 - s * (y * y + z * z) : 1.0;
+        lanes.columns[0][1][n] = rotates ? s * (x * y - z * w) : 0.0;
+        lanes.columns[0][2][n] = rotates ? s * (x * z + y * w) : 0.0;
+        lanes.columns[1][0][n] = rotates ? s * (x * y + z * w) : 0.0;
+        lanes.columns[1][1][n] = rotates ? 1.0 - s * (x * x + z * z) : 1.0;
+        lanes.columns[1][2][n] = rotates ? s * (y * z - x * w) : 0.0;
+        lanes.columns[2][0][n] = rotates ? s * (x * z - y * w) : 0.0;
+        lanes.columns[2][1][n] = rotates ? s * (y * z + x * w) : 0.0;
+        lanes.columns[2][2][n] = rotates ? 1.0 - s * (x * x + y * y) : 1.0;
+    }
+}
+
 } // namespace
 
 void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles, int count)
@@ -82,39 +200,73 @@ void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles
     atan2Lanes(y, x, angles, count);
 }
 
-void HxKinetorEulerBatch::add(const HxQuat& rotation, HxRotationOrder order, float* degrees)
+void HxKinetorEulerBatch::add(const HxMatrix4& rotation, HxRotationOrder order, float* degrees)
 {
-    int i, j, k;
-    const double s = hxRotationOrderAxes(order, i, j, k) ? 1.0 : -1.0;
-    double r[3][3];
-    rotation.rotationColumns(r);
-    const double cosB = std::sqrt(r[k][j] * r[k][j] + r[k][k] * r[k][k]);
-    if (!(cosB > HxQuat::GimbalLockCosine)) {
-        // Locked (or not finite): rare, and one library call is fine there.
-        HxVec3 euler;
-        rotation.getValue(order, euler);
-        for (int axis = 0; axis < 3; ++axis)
-            degrees[axis] = toDegrees(euler[axis]);
-        return;
-    }
-    m_pending.push_back({degrees, i, j, k});
-    const double sinB = std::clamp(-s * r[k][i], -1.0, 1.0);
-    m_y.insert(m_y.end(), {s * r[k][j], sinB, s * r[j][i]});
-    m_x.insert(m_x.end(), {r[k][k], cosB, r[i][i]});
+    Pending pending{degrees, order, {}};
+    for (int a = 0; a < 3; ++a)
+        for (int b = 0; b < 3; ++b)
+            pending.r[3 * a + b] = rotation.m[b][a];
+    m_pending.push_back(pending);
 }
 
 void HxKinetorEulerBatch::run()
 {
+    RotationLanes lanes{};
+    for (std::size_t first = 0; first < m_pending.size(); first += kLanes) {
+        const std::size_t count = std::min<std::size_t>(kLanes, m_pending.size() - first);
+        // Lanes past the last rotation keep a zero matrix, which gives the
+        // identity and is never read.
+        for (std::size_t n = 0; n < kLanes; ++n)
+            for (int e = 0; e < 9; ++e)
+                lanes.r[e / 3][e % 3][n] = n < count ? double(m_pending[first + n].r[e]) : 0.0;
+        quaternionLanes(lanes);
+        // Once in setValue, once more by the caller.
+        normalizeLanes(lanes);
+        normalizeLanes(lanes);
+        columnLanes(lanes);
+        for (std::size_t n = 0; n < count; ++n) {
+            double r[3][3], quat[4];
+            for (int e = 0; e < 9; ++e)
+                r[e / 3][e % 3] = lanes.columns[e / 3][e % 3][n];
+            for (int c = 0; c < 4; ++c)
+                quat[c] = lanes.q[c][n];
+            queueAngles(m_pending[first + n], r, quat);
+        }
+    }
     m_angles.resize(m_y.size());
     atan2Lanes(m_y.data(), m_x.data(), m_angles.data(), int(m_y.size()));
-    for (std::size_t n = 0; n < m_pending.size(); ++n) {
-        const Pending& p = m_pending[n];
+    for (std::size_t n = 0; n < m_queued.size(); ++n) {
+        const Queued& p = m_queued[n];
         const double* angles = m_angles.data() + 3 * n;
         p.degrees[p.first] = toDegrees(float(angles[0]));
         p.degrees[p.second] = toDegrees(float(angles[1]));
         p.degrees[p.third] = toDegrees(float(angles[2]));
     }
     m_pending.clear();
+    m_queued.clear();
     m_y.clear();
     m_x.clear();
+}
+
+// HxQuat::getValue's angles from a quaternion and its rotation columns r:
+// the three arc tangents are queued for the batch, unless the middle angle
+// is at +-90 degrees (or the rotation is not finite), which getValue handles
+// itself.
+void HxKinetorEulerBatch::queueAngles(const Pending& pending, const double (&r)[3][3], const double (&quat)[4])
+{
+    int i, j, k;
+    const double s = hxRotationOrderAxes(pending.order, i, j, k) ? 1.0 : -1.0;
+    const double cosB = std::sqrt(r[k][j] * r[k][j] + r[k][k] * r[k][k]);
+    if (!(cosB > HxQuat::GimbalLockCosine)) {
+        // Locked: rare, and one library call is fine there.
+        HxVec3 euler;
+        HxQuat(quat[0], quat[1], quat[2], quat[3]).getValue(pending.order, euler);
+        for (int axis = 0; axis < 3; ++axis)
+            pending.degrees[axis] = toDegrees(euler[axis]);
+        return;
+    }
+    m_queued.push_back({pending.degrees, i, j, k});
+    const double sinB = std::clamp(-s * r[k][i], -1.0, 1.0);
+    m_y.insert(m_y.end(), {s * r[k][j], sinB, s * r[j][i]});
+    m_x.insert(m_x.end(), {r[k][k], cosB, r[i][i]});
 }

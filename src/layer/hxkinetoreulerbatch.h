@@ -4,20 +4,24 @@
 
 #include <vector>
 
-class HxQuat;
+class HxMatrix4;
 
-// Euler angles in degrees for a tick's worth of rotations at once. The
-// formulas are HxQuat::getValue's; the difference is that the arc tangents
-// of every rotation are taken together, side by side in vector registers,
-// rather than one library call at a time, which at a hundred bones was the
-// largest single cost of a blend tick. The results agree with getValue to
-// the last bit of the float angles but for the rarest of roundings.
+// Euler angles in degrees for a tick's worth of orthonormal rotation
+// matrices at once, each taken through a unit quaternion as
+// HxQuat::setValue(matrix), a further normalize() and getValue(order) take
+// it. The difference is that every step is done for all the rotations side
+// by side in vector registers (the arc tangents included) instead of one
+// rotation and one library call at a time, which at a hundred bones was
+// most of a blend tick. The quaternion steps give getValue's doubles bit for
+// bit; the angles agree with it to the last bit of the floats but for the
+// rarest of roundings.
 class HxKinetorEulerBatch
 {
 public:
-    // Queues a rotation; its three angles (x, y, z, degrees) are written to
-    // degrees by run(), which must come while that storage is alive.
-    void add(const HxQuat& rotation, HxRotationOrder order, float* degrees);
+    // Queues a rotation (the upper 3 x 3 of a row-vector matrix); its three
+    // angles (x, y, z, degrees) are written to degrees by run(), which must
+    // come while that storage is alive.
+    void add(const HxMatrix4& rotation, HxRotationOrder order, float* degrees);
     // Computes every queued rotation, then forgets them all.
     void run();
 
@@ -26,14 +30,26 @@ public:
     static void atan2(const double* y, const double* x, double* angles, int count);
 
 private:
-    // One queued rotation: where its angles go and which axes they belong to.
+    // One added rotation: where its angles go, in which order, and the
+    // column-vector rotation r[a][b] in r[3 a + b].
     struct Pending
+    {
+        float* degrees;
+        HxRotationOrder order;
+        float r[9];
+    };
+    // A rotation whose arc tangents are queued: where its angles go and
+    // which axes they belong to.
+    struct Queued
     {
         float* degrees;
         int first, second, third;
     };
+    void queueAngles(const Pending& pending, const double (&r)[3][3], const double (&quat)[4]);
+
     std::vector<Pending> m_pending;
-    // The arguments of three arc tangents per pending rotation, in the order
+    std::vector<Queued> m_queued;
+    // The arguments of three arc tangents per queued rotation, in the order
     // first angle, middle angle, last angle; then the angles.
     std::vector<double> m_y, m_x, m_angles;
 };

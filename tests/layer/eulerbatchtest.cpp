@@ -1,5 +1,6 @@
 #include "layer/hxkinetoreulerbatch.h"
 
+#include "hxcore/hxmatrix4.h"
 #include "hxcore/hxquat.h"
 #include "hxcore/hxvec3.h"
 
@@ -59,19 +60,32 @@ TEST(EulerBatchTest, ArcTangentMatchesTheLibraryWithinTwoUlps)
     RecordProperty("worst_ulps", int(worst));
 }
 
-// The batch gives the angles HxQuat::getValue gives, in every order, including
-// rotations at and next to a middle angle of 90 degrees (the lock branch).
+// The batch gives the angles of the one-at-a-time path (a quaternion from the
+// matrix, normalised, then getValue) in every order: on random rotations,
+// which take every branch of the matrix-to-quaternion step; on matrices a
+// little off orthonormal, as a blend leaves them; at and next to a middle
+// angle of 90 degrees (the lock branch); and on matrices no rotation comes
+// from, which both take to the identity.
 TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
 {
     const HxRotationOrder orders[] = {HxRotationOrder::XYZ, HxRotationOrder::XZY, HxRotationOrder::YXZ,
                                       HxRotationOrder::YZX, HxRotationOrder::ZXY, HxRotationOrder::ZYX};
     QRandomGenerator random(17);
-    std::vector<HxQuat> rotations;
+    std::vector<HxMatrix4> matrices;
+    auto addRotation = [&](const HxQuat& q) {
+        HxMatrix4 m;
+        q.getValue(m);
+        matrices.push_back(m);
+    };
     for (int n = 0; n < 6000; ++n) {
         HxQuat q(random.generateDouble() - 0.5, random.generateDouble() - 0.5, random.generateDouble() - 0.5,
                  random.generateDouble() - 0.5);
         q.normalize();
-        rotations.push_back(q);
+        addRotation(q);
+        if (n % 3 == 0) {
+            for (int e = 0; e < 9; ++e)
+                matrices.back().m[e / 3][e % 3] += float((random.generateDouble() - 0.5) * 1e-3);
+        }
     }
     for (HxRotationOrder order : orders)
         for (double middle : {M_PI / 2, -M_PI / 2, M_PI / 2 - 1e-7, M_PI / 2 - 1e-5, 0.0, M_PI}) {
@@ -81,20 +95,33 @@ TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
             euler[i] = 0.3f;
             euler[j] = float(middle);
             euler[k] = -1.1f;
-            rotations.emplace_back(order, euler);
+            addRotation(HxQuat(order, euler));
         }
-    rotations.emplace_back(); // identity: zeros on both sides of many arc tangents
+    // Half turns about each axis: one diagonal element far above the others.
+    for (int axis = 0; axis < 3; ++axis) {
+        HxVec3 euler;
+        euler[axis] = float(M_PI);
+        addRotation(HxQuat(HxRotationOrder::XYZ, euler));
+    }
+    addRotation(HxQuat()); // identity: zeros on both sides of many arc tangents
+    matrices.push_back(HxMatrix4{});
+    HxMatrix4 notANumber = HxMatrix4::identity();
+    notANumber.m[1][2] = NAN;
+    matrices.push_back(notANumber);
 
     for (HxRotationOrder order : orders) {
-        std::vector<float> batch(rotations.size() * 3);
+        std::vector<float> batch(matrices.size() * 3);
         HxKinetorEulerBatch converter;
-        for (std::size_t n = 0; n < rotations.size(); ++n)
-            converter.add(rotations[n], order, &batch[3 * n]);
+        for (std::size_t n = 0; n < matrices.size(); ++n)
+            converter.add(matrices[n], order, &batch[3 * n]);
         converter.run();
         int inexact = 0;
-        for (std::size_t n = 0; n < rotations.size(); ++n) {
+        for (std::size_t n = 0; n < matrices.size(); ++n) {
+            HxQuat q;
+            q.setValue(matrices[n]);
+            q.normalize();
             HxVec3 euler;
-            rotations[n].getValue(order, euler);
+            q.getValue(order, euler);
             for (int axis = 0; axis < 3; ++axis) {
                 const float expected = float(double(euler[axis]) * 57.29577951308232);
                 const float got = batch[3 * n + std::size_t(axis)];
@@ -114,7 +141,9 @@ TEST(EulerBatchTest, RunEmptiesTheBatch)
 {
     HxKinetorEulerBatch converter;
     float first[3] = {};
-    converter.add(HxQuat(HxRotationOrder::XYZ, HxVec3(0.1f, 0.2f, 0.3f)), HxRotationOrder::XYZ, first);
+    HxMatrix4 rotation;
+    HxQuat(HxRotationOrder::XYZ, HxVec3(0.1f, 0.2f, 0.3f)).getValue(rotation);
+    converter.add(rotation, HxRotationOrder::XYZ, first);
     converter.run();
     EXPECT_NEAR(first[1], 0.2 * 57.29577951308232, 1e-4);
     first[1] = 99.0f;
