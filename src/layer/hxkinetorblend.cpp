@@ -46,8 +46,7 @@ __attribute__((target("avx"))) void zeroUpperHalves()
 
 // Rotation rows of several matrices side by side, a lane per matrix, so that
 // the compiler can run the lanes in one vector register each: float
-// products and sums, lengths from squares summed in double, exactly as the
-// vector type computes them for one row.
+// products and sums, lengths from squares summed in double.
 constexpr int kLanes = 8;
 struct RowLanes
 {
@@ -68,12 +67,15 @@ inline void normalize(RowLanes& r)
     for (int l = 0; l < kLanes; ++l) {
         const double len =
             std::sqrt(double(r.x[l]) * r.x[l] + double(r.y[l]) * r.y[l] + double(r.z[l]) * r.z[l]);
-        // A zero, infinite or NaN length leaves the row as it is: dividing
-        // by one instead keeps every lane on the same instructions.
-        const double divisor = len > 0.0 && len <= DBL_MAX ? len : 1.0;
-        r.x[l] = float(r.x[l] / divisor);
-        r.y[l] = float(r.y[l] / divisor);
-        r.z[l] = float(r.z[l] / divisor);
+        // A zero, infinite or NaN length leaves the row as it is: scaling
+        // by one instead keeps every lane on the same instructions. One
+        // division and three products rather than three divisions: in
+        // double, the two differ by a last-bit rounding that survives the
+        // cast to float only next to a float's midpoint.
+        const double inverse = 1.0 / (len > 0.0 && len <= DBL_MAX ? len : 1.0);
+        r.x[l] = float(r.x[l] * inverse);
+        r.y[l] = float(r.y[l] * inverse);
+        r.z[l] = float(r.z[l] * inverse);
     }
 }
 
@@ -86,11 +88,6 @@ inline void averageInto(RowLanes& a, const RowLanes& b)
         a.z[l] = (a.z[l] + b.z[l]) * 0.5f;
     }
     normalize(a);
-}
-
-inline float dot(const RowLanes& a, const RowLanes& b, int l)
-{
-    return a.x[l] * b.x[l] + a.y[l] * b.y[l] + a.z[l] * b.z[l];
 }
 
 // One pass of the iteration over every lane of rows: each row moves halfway
@@ -111,6 +108,28 @@ void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&next)[3])
     averageInto(next[0], rows[0]);
     averageInto(next[1], rows[1]);
     averageInto(next[2], rows[2]);
+}
+
+// Takes each unfinished lane's next rows, and marks a lane finished once the
+// float sum of its rows' squared dot products is below 1e-6. Finished lanes
+// keep their rows; a lane is one int of done, 0 or 1.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+void acceptStep(RowLanes (&rows)[3], const RowLanes (&next)[3], int (&done)[kLanes])
+{
+    for (int l = 0; l < kLanes; ++l) {
+        const bool keep = done[l] != 0;
+        for (int r = 0; r < 3; ++r) {
+            rows[r].x[l] = keep ? rows[r].x[l] : next[r].x[l];
+            rows[r].y[l] = keep ? rows[r].y[l] : next[r].y[l];
+            rows[r].z[l] = keep ? rows[r].z[l] : next[r].z[l];
+        }
+        const float xy = rows[0].x[l] * rows[1].x[l] + rows[0].y[l] * rows[1].y[l] + rows[0].z[l] * rows[1].z[l];
+        const float yz = rows[1].x[l] * rows[2].x[l] + rows[1].y[l] * rows[2].y[l] + rows[1].z[l] * rows[2].z[l];
+        const float zx = rows[2].x[l] * rows[0].x[l] + rows[2].y[l] * rows[0].y[l] + rows[2].z[l] * rows[0].z[l];
+        done[l] = (xy * xy + yz * yz + zx * zx < 1e-6f ? 1 : 0) | done[l];
+    }
 }
 
 } // namespace
@@ -394,7 +413,7 @@ void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count)
     for (int first = 0; first < count; first += kLanes) {
         const int lanes = std::min(kLanes, count - first);
         RowLanes rows[3] = {};
-        bool done[kLanes];
+        int done[kLanes];
         for (int l = 0; l < kLanes; ++l) {
             done[l] = l >= lanes;
             for (int r = 0; r < 3 && !done[l]; ++r) {
@@ -403,22 +422,10 @@ void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count)
                 rows[r].z[l] = matrices[first + l]->m[r][2];
             }
         }
-        for (int pass = 0; pass < 10 && !std::all_of(done, done + kLanes, [](bool d) { return d; }); ++pass) {
+        for (int pass = 0; pass < 10 && !std::all_of(done, done + kLanes, [](int d) { return d != 0; }); ++pass) {
             RowLanes next[3];
             orthonormalizeStep(rows, next);
-            for (int l = 0; l < kLanes; ++l) {
-                if (done[l])
-                    continue;
-                for (int r = 0; r < 3; ++r) {
-                    rows[r].x[l] = next[r].x[l];
-                    rows[r].y[l] = next[r].y[l];
-                    rows[r].z[l] = next[r].z[l];
-                }
-                const float xy = dot(rows[0], rows[1], l);
-                const float yz = dot(rows[1], rows[2], l);
-                const float zx = dot(rows[2], rows[0], l);
-                done[l] = xy * xy + yz * yz + zx * zx < 1e-6f;
-            }
+            acceptStep(rows, next, done);
         }
         for (int l = 0; l < lanes; ++l)
             for (int r = 0; r < 3; ++r) {

@@ -100,8 +100,8 @@ void hxClearUpperVectorHalves();
 // Makes the upper 3 x 3 of a blended rotation matrix orthonormal again: up
 // to ten passes averaging each row with the cross product of the other two,
 // until the float sum of the squared dot products is below 1e-6. Written out
-// in floats (the squares summed in double for the lengths), exactly as the
-// vector type would compute it, but without a call per operation.
+// in floats, the squares summed in double for the lengths and each row
+// scaled by the reciprocal of its length, without a call per operation.
 void hxOrthonormalizeRotation(HxMatrix4& matrix);
 // The same for many matrices at once, faster than one by one.
 void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count);

@@ -26,10 +26,6 @@ constexpr int kGenScaleColumn = 6;
 constexpr int kRotColumn = 7;
 constexpr int kTransformColumns = 16;
 constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
-// Values per node: the ten transform controls in the order they are set
-// (the rotation's three last), then its properties.
-constexpr int kControlValues = 10;
-constexpr int kRotValue = 7;
 
 // One dot's share of every channel. Cloned for AVX2 where the machine has it
 // (the build's baseline stays plain x86-64); without FMA either way, so each
@@ -90,10 +86,9 @@ HxKinetorBlendPlan::HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNod
         gatherNode(m_nodes[n], gathers[n]);
     m_weights.resize(m_dotPoses.size());
     m_blended.resize(std::size_t(m_columns));
-    m_values.resize(m_nodes.size() * kControlValues + m_properties.size());
-    m_targets.resize(m_values.size());
+    m_values.resize(std::size_t(m_columns));
     m_finite.resize(m_nodes.size());
-    m_rotations.resize(m_nodes.size());
+    m_rotations.assign(m_nodes.size(), HxMatrix4::identity());
 }
 
 // Gives the node its columns and targets, unless a dot's pose lacks a record
@@ -120,8 +115,20 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
     blend.firstProperty = int(m_properties.size());
     blend.propertyCount = int(gather.properties.size());
     m_columns = blend.propertyColumn + blend.propertyCount;
-    for (HxFloatProperty* property : std::as_const(gather.properties))
+    if (transform) {
+        // The rotation's angles take its first three columns; nothing is
+        // set from the other six.
+        HxFloatProperty* const controls[kTransformColumns] = {
+            node->getXPosControl(),   node->getYPosControl(),   node->getZPosControl(),
+            node->getXScaleControl(), node->getYScaleControl(), node->getZScaleControl(),
+            node->getScaleControl(),  node->getXRotControl(),   node->getYRotControl(),
+            node->getZRotControl()};
+        m_targets.insert(m_targets.end(), std::begin(controls), std::end(controls));
+    }
+    for (HxFloatProperty* property : std::as_const(gather.properties)) {
         m_properties.emplace_back(property);
+        m_targets.push_back(property);
+    }
     m_nodes.push_back(blend);
     gathers.push_back(std::move(gather));
 }
@@ -188,35 +195,36 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
         return false;
     blendChannels(cursorX, cursorY, perChannel);
 
-    // Every conversion first, then every value set: setting values runs
-    // signal handlers that may dirty the vector registers again.
-    float* values = m_values.data();
+    // A node's values are set all or none: half a node would be worse than
+    // a node that keeps its last frame. Every conversion comes before the
+    // first value set, as setting values runs signal handlers that may dirty
+    // the vector registers again.
+    const bool allFinite = convertToFloats();
     m_pending.clear();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        m_finite[n] = readNode(m_nodes[n], values, m_rotations[n]);
-        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
+        const NodeBlend& blend = m_nodes[n];
+        m_finite[n] = allFinite || isFinite(blend);
+        if (m_finite[n] && blend.transformColumn >= 0) {
+            const float* elements = m_values.data() + blend.transformColumn + kRotColumn;
+            for (int e = 0; e < 9; ++e)
+                m_rotations[n].m[e / 3][e % 3] = elements[e];
             m_pending.push_back(&m_rotations[n]);
-        values += kControlValues + m_nodes[n].propertyCount;
+        }
     }
     hxOrthonormalizeRotations(m_pending.data(), int(m_pending.size()));
-    values = m_values.data();
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        if (m_finite[n] && m_nodes[n].transformColumn >= 0)
-            m_euler.add(m_rotations[n], m_nodes[n].order, values + kRotValue);
-        values += kControlValues + m_nodes[n].propertyCount;
+        const NodeBlend& blend = m_nodes[n];
+        // The angles go where the targets expect them: over the first
+        // three rotation elements, which were read above.
+        if (m_finite[n] && blend.transformColumn >= 0)
+            m_euler.add(m_rotations[n], blend.order, m_values.data() + blend.transformColumn + kRotColumn);
     }
     m_euler.run();
-    values = m_values.data();
-    HxFloatProperty** targets = m_targets.data();
-    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        // Half a node would be worse than a node that keeps its last frame.
-        const bool anglesFinite = m_nodes[n].transformColumn < 0 || allFinite(values + kRotValue, 3);
-        targetNode(m_nodes[n], m_finite[n] && anglesFinite, clearing, range, targets);
-        const int count = kControlValues + m_nodes[n].propertyCount;
-        values += count;
-        targets += count;
-    }
-    HxFloatProperty::setValues(time, m_targets.data(), m_values.data(), int(m_values.size()));
+
+    HxFloatProperty* const* targets = tickTargets();
+    if (clearing)
+        clearAnimation(range);
+    HxFloatProperty::setValues(time, targets, m_values.data(), m_columns);
     return true;
 }
 
@@ -242,54 +250,77 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     }
 }
 
-// The node's blended channels as the values to set, the rotation still as a
-// matrix; false when any of them is not finite.
-bool HxKinetorBlendPlan::readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const
+// Every blended channel as the float it is set as; false when any of them
+// is not finite.
+bool HxKinetorBlendPlan::convertToFloats()
 {
-    if (blend.transformColumn >= 0) {
-        const double* c = m_blended.data() + blend.transformColumn;
-        for (int i = 0; i < 3; ++i) {
-            values[i] = float(c[kPosColumn + i]);
-            values[3 + i] = float(c[kScaleColumn + i]);
-        }
-        values[6] = float(c[kGenScaleColumn]);
-        rotation = HxMatrix4::identity();
-        for (int e = 0; e < 9; ++e)
-            rotation.m[e / 3][e % 3] = float(c[kRotColumn + e]);
-        if (!allFinite(values, 7) || !allFinite(&rotation.m[0][0], 16))
-            return false;
+    const double* blended = m_blended.data();
+    float* values = m_values.data();
+    // A float is not finite when its exponent bits are all ones; or-ing
+    // integers, unlike summing floats, is a reduction the compiler may
+    // vectorize.
+    constexpr quint32 kExponent = 0x7f800000u;
+    quint32 notFinite = 0;
+    for (int c = 0; c < m_columns; ++c) {
+        values[c] = float(blended[c]);
+        notFinite |= (std::bit_cast<quint32>(values[c]) & kExponent) == kExponent;
     }
-    const double* c = m_blended.data() + blend.propertyColumn;
-    for (int p = 0; p < blend.propertyCount; ++p) {
-        values[kControlValues + p] = float(c[p]);
-        if (!std::isfinite(values[kControlValues + p]))
-            return false;
-    }
-    return true;
+    return notFinite == 0;
 }
 
-// Where the node's values go this tick, null for each that stays as it is;
-// with clearing, the node's animation over the range goes first.
-void HxKinetorBlendPlan::targetNode(const NodeBlend& blend, bool set, bool clearing, const HxTimeRange& range,
-                                    HxFloatProperty** targets)
+bool HxKinetorBlendPlan::isFinite(const NodeBlend& blend) const
 {
-    HxNode* node = set ? blend.node.data() : nullptr;
-    std::fill(targets, targets + kControlValues + blend.propertyCount, nullptr);
-    if (!node)
-        return;
-    if (blend.transformColumn >= 0) {
-        if (clearing)
-            node->clearAnimData(range);
-        HxFloatProperty* const controls[kControlValues] = {
-            node->getXPosControl(),   node->getYPosControl(),   node->getZPosControl(), node->getXScaleControl(),
-            node->getYScaleControl(), node->getZScaleControl(), node->getScaleControl(), node->getXRotControl(),
-            node->getYRotControl(),   node->getZRotControl()};
-        std::copy(std::begin(controls), std::end(controls), targets);
+    const float* values = m_values.data();
+    const int first = blend.transformColumn >= 0 ? blend.transformColumn : blend.propertyColumn;
+    return allFinite(values + first, blend.propertyColumn + blend.propertyCount - first);
+}
+
+// Where this tick's values go: the plan's targets, unless a node is left
+// out (gone, or not finite) or a property is gone, which this tick's copy
+// of them marks with nulls. Finite flags end up false for nodes left out.
+HxFloatProperty* const* HxKinetorBlendPlan::tickTargets()
+{
+    bool whole = true;
+    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
+        const NodeBlend& blend = m_nodes[n];
+        const bool anglesFinite =
+            blend.transformColumn < 0 || allFinite(m_values.data() + blend.transformColumn + kRotColumn, 3);
+        m_finite[n] = m_finite[n] && anglesFinite && blend.node;
+        whole = whole && m_finite[n];
     }
-    for (int p = 0; p < blend.propertyCount; ++p) {
-        HxFloatProperty* property = m_properties[std::size_t(blend.firstProperty + p)];
-        if (property && clearing)
-            property->deleteKeys(range);
-        targets[kControlValues + p] = property;
+    whole = whole && std::all_of(m_properties.begin(), m_properties.end(),
+                                 [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); });
+    if (whole)
+        return m_targets.data();
+
+    m_tickTargets = m_targets;
+    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
+        const NodeBlend& blend = m_nodes[n];
+        const int first = blend.transformColumn >= 0 ? blend.transformColumn : blend.propertyColumn;
+        HxFloatProperty** targets = m_tickTargets.data();
+        if (!m_finite[n]) {
+            std::fill(targets + first, targets + blend.propertyColumn + blend.propertyCount, nullptr);
+            continue;
+        }
+        for (int p = 0; p < blend.propertyCount; ++p)
+            if (!m_properties[std::size_t(blend.firstProperty + p)])
+                targets[blend.propertyColumn + p] = nullptr;
+    }
+    return m_tickTargets.data();
+}
+
+// The animation over the range goes from every node and property this
+// tick sets.
+void HxKinetorBlendPlan::clearAnimation(const HxTimeRange& range)
+{
+    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
+        const NodeBlend& blend = m_nodes[n];
+        if (!m_finite[n])
+            continue;
+        if (blend.transformColumn >= 0)
+            blend.node->clearAnimData(range);
+        for (int p = 0; p < blend.propertyCount; ++p)
+            if (HxFloatProperty* property = m_properties[std::size_t(blend.firstProperty + p)])
+                property->deleteKeys(range);
     }
 }

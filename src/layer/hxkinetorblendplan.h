@@ -71,9 +71,10 @@ private:
                   const QList<HxKinetorPose*>& dotPoses, std::vector<Gather>& gathers);
     void gatherNode(const NodeBlend& blend, const Gather& gather);
     void blendChannels(float cursorX, float cursorY, bool perChannel);
-    bool readNode(const NodeBlend& blend, float* values, HxMatrix4& rotation) const;
-    void targetNode(const NodeBlend& blend, bool set, bool clearing, const HxTimeRange& range,
-                    HxFloatProperty** targets);
+    bool convertToFloats();
+    bool isFinite(const NodeBlend& blend) const;
+    HxFloatProperty* const* tickTargets();
+    void clearAnimation(const HxTimeRange& range);
 
     QList<HxKinetorPose*> m_poses;
     std::vector<HxBlendDot> m_positions;
@@ -94,7 +95,13 @@ private:
     std::vector<double> m_weights;
     std::vector<double> m_blended;
     std::vector<float> m_values;
+    // One target per column of the table, the column's value going there:
+    // a transform's ten controls in its first ten columns (the rotation's
+    // angles in the first three rotation elements), none for the rest.
+    // Valid while the node and the properties are; tickTargets() checks,
+    // and copies them with nulls into m_tickTargets when one is not.
     std::vector<HxFloatProperty*> m_targets;
+    std::vector<HxFloatProperty*> m_tickTargets;
     std::vector<char> m_finite;
     std::vector<HxMatrix4> m_rotations;
     std::vector<HxMatrix4*> m_pending;

@@ -79,4 +79,32 @@ TEST_F(BlendPlanTest, MovedDotsAndRewrittenRecordsReachTheNextBlend)
     release();
 }
 
+// A node whose blended values overflow a float keeps its last frame whole; every other node and
+// property of the same tick is still set.
+TEST_F(BlendPlanTest, ANodeThatDoesNotBlendToFiniteValuesKeepsItsFrameAndTheRestMoveOn)
+{
+    m_chest->getXRotControl()->setValue(10.0f);
+    addDot(0, 0, 0, 0, 0);
+    m_chest->getXRotControl()->setValue(20.0f);
+    addDot(100, 0, 3e38f, 30, 1); // a cursor beyond this dot takes it past the largest float
+    addDot(0, 100, 0, 0, 0.5f);
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    press(50, 0);
+    tick(10, 50, 0);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 1.5e38, 1e33);
+    EXPECT_NEAR(m_chest->getXRotControl()->getValue(0), 15.0, 1e-4);
+    const float hipTurn = m_hip->getZRotControl()->getValue(0);
+    EXPECT_NEAR(hipTurn, 15.0, 1e-4);
+
+    tick(10, 150, 0);
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 1.5e38, 1e33) << "the hip keeps its frame";
+    EXPECT_EQ(m_hip->getZRotControl()->getValue(0), hipTurn) << "all of it, its turn too";
+    EXPECT_GT(m_chest->getXRotControl()->getValue(0), 24.0f) << "the chest goes on, past the dot";
+    EXPECT_NEAR(m_smile->getValue(0), 1.5, 1e-5);
+
+    tick(10, 100, 0); // finite again: the hip follows once more
+    EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 3e38, 1e33);
+    release();
+}
+
 } // namespace
