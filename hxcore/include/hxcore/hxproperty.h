@@ -36,9 +36,11 @@ protected:
     void connectNotify(const QMetaMethod& signal) override;
 
 private:
-    bool m_watched = false;
     HxElement* m_owner;
     QString m_label;
     bool m_hidden = false;
     bool m_canAnimate = true;
+    // Last, next to what a subclass's setter reads first, so that a value
+    // set touches as few cache lines as it can.
+    bool m_watched = false;
 };
