@@ -92,6 +92,9 @@ struct RotationLanes
     double q[4][kLanes];
     // The rotation columns of that quaternion.
     double columns[3][3][kLanes];
+    // The arguments of the first, middle and last angle's arc tangents,
+    // the cosine of the middle angle, and the angles in radians.
+    double y[3][kLanes], x[3][kLanes], cosMiddle[kLanes], angles[3][kLanes];
 };
 
 // std::isfinite, in a form that vectorizes.
@@ -193,6 +196,28 @@ HX_LANE_CLONES void columnLanes(RotationLanes& lanes)
     }
 }
 
+// HxQuat::getValue's arc tangent arguments from each lane's rotation
+// columns, for rotations that all apply their axes in the order i, j, k; s
+// is 1 for a cyclic order, -1 otherwise.
+HX_LANE_CLONES void argumentLanes(RotationLanes& lanes, int i, int j, int k, double s)
+{
+    for (int n = 0; n < kLanes; ++n) {
+        const double rkj = lanes.columns[k][j][n], rkk = lanes.columns[k][k][n];
+        const double cosMiddle = std::sqrt(rkj * rkj + rkk * rkk);
+        // std::clamp to [-1, 1], in plain choices.
+        double sinMiddle = -s * lanes.columns[k][i][n];
+        sinMiddle = sinMiddle < -1.0 ? -1.0 : sinMiddle;
+        sinMiddle = 1.0 < sinMiddle ? 1.0 : sinMiddle;
+        lanes.cosMiddle[n] = cosMiddle;
+        lanes.y[0][n] = s * rkj;
+        lanes.x[0][n] = rkk;
+        lanes.y[1][n] = sinMiddle;
+        lanes.x[1][n] = cosMiddle;
+        lanes.y[2][n] = s * lanes.columns[j][i][n];
+        lanes.x[2][n] = lanes.columns[i][i][n];
+    }
+}
+
 } // namespace
 
 void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles, int count)
@@ -202,7 +227,9 @@ void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles
 
 void HxKinetorEulerBatch::add(const HxMatrix4& rotation, HxRotationOrder order, float* degrees)
 {
-    Pending pending{degrees, order, {}};
+    // An order outside the enum counts as XYZ, as everywhere else.
+    const bool known = int(order) >= int(HxRotationOrder::XYZ) && int(order) <= int(HxRotationOrder::ZYX);
+    Pending pending{degrees, known ? order : HxRotationOrder::XYZ, {}};
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b)
             pending.r[3 * a + b] = rotation.m[b][a];
@@ -211,62 +238,52 @@ void HxKinetorEulerBatch::add(const HxMatrix4& rotation, HxRotationOrder order, 
 
 void HxKinetorEulerBatch::run()
 {
-    RotationLanes lanes{};
-    for (std::size_t first = 0; first < m_pending.size(); first += kLanes) {
-        const std::size_t count = std::min<std::size_t>(kLanes, m_pending.size() - first);
-        // Lanes past the last rotation keep a zero matrix, which gives the
-        // identity and is never read.
-        for (std::size_t n = 0; n < kLanes; ++n)
-            for (int e = 0; e < 9; ++e)
-                lanes.r[e / 3][e % 3][n] = n < count ? double(m_pending[first + n].r[e]) : 0.0;
-        quaternionLanes(lanes);
-        // Once in setValue, once more by the caller.
-        normalizeLanes(lanes);
-        normalizeLanes(lanes);
-        columnLanes(lanes);
-        for (std::size_t n = 0; n < count; ++n) {
-            double r[3][3], quat[4];
-            for (int e = 0; e < 9; ++e)
-                r[e / 3][e % 3] = lanes.columns[e / 3][e % 3][n];
-            for (int c = 0; c < 4; ++c)
-                quat[c] = lanes.q[c][n];
-            queueAngles(m_pending[first + n], r, quat);
+    // Rotations of one order share their axes, so a block of them takes
+    // its arc tangents' arguments from the same elements.
+    constexpr HxRotationOrder kOrders[] = {HxRotationOrder::XYZ, HxRotationOrder::XZY, HxRotationOrder::YXZ,
+                                           HxRotationOrder::YZX, HxRotationOrder::ZXY, HxRotationOrder::ZYX};
+    for (HxRotationOrder order : kOrders) {
+        m_block.clear();
+        for (const Pending& pending : m_pending) {
+            if (pending.order == order)
+                m_block.push_back(&pending);
         }
-    }
-    m_angles.resize(m_y.size());
-    atan2Lanes(m_y.data(), m_x.data(), m_angles.data(), int(m_y.size()));
-    for (std::size_t n = 0; n < m_queued.size(); ++n) {
-        const Queued& p = m_queued[n];
-        const double* angles = m_angles.data() + 3 * n;
-        p.degrees[p.first] = toDegrees(float(angles[0]));
-        p.degrees[p.second] = toDegrees(float(angles[1]));
-        p.degrees[p.third] = toDegrees(float(angles[2]));
+        for (std::size_t first = 0; first < m_block.size(); first += kLanes)
+            runBlock(order, m_block.data() + first, std::min<std::size_t>(kLanes, m_block.size() - first));
     }
     m_pending.clear();
-    m_queued.clear();
-    m_y.clear();
-    m_x.clear();
 }
 
-// HxQuat::getValue's angles from a quaternion and its rotation columns r:
-// the three arc tangents are queued for the batch, unless the middle angle
-// is at +-90 degrees (or the rotation is not finite), which getValue handles
-// itself.
-void HxKinetorEulerBatch::queueAngles(const Pending& pending, const double (&r)[3][3], const double (&quat)[4])
+void HxKinetorEulerBatch::runBlock(HxRotationOrder order, const Pending* const* block, std::size_t count)
 {
+    RotationLanes lanes;
+    // Lanes past the last rotation keep a zero matrix, which gives the
+    // identity and is never read.
+    for (std::size_t n = 0; n < kLanes; ++n)
+        for (int e = 0; e < 9; ++e)
+            lanes.r[e / 3][e % 3][n] = n < count ? double(block[n]->r[e]) : 0.0;
+    quaternionLanes(lanes);
+    // Once in setValue, once more by the caller.
+    normalizeLanes(lanes);
+    normalizeLanes(lanes);
+    columnLanes(lanes);
     int i, j, k;
-    const double s = hxRotationOrderAxes(pending.order, i, j, k) ? 1.0 : -1.0;
-    const double cosB = std::sqrt(r[k][j] * r[k][j] + r[k][k] * r[k][k]);
-    if (!(cosB > HxQuat::GimbalLockCosine)) {
-        // Locked: rare, and one library call is fine there.
-        HxVec3 euler;
-        HxQuat(quat[0], quat[1], quat[2], quat[3]).getValue(pending.order, euler);
-        for (int axis = 0; axis < 3; ++axis)
-            pending.degrees[axis] = toDegrees(euler[axis]);
-        return;
+    const double s = hxRotationOrderAxes(order, i, j, k) ? 1.0 : -1.0;
+    argumentLanes(lanes, i, j, k, s);
+    atan2Lanes(&lanes.y[0][0], &lanes.x[0][0], &lanes.angles[0][0], 3 * kLanes);
+
+    for (std::size_t n = 0; n < count; ++n) {
+        float* degrees = block[n]->degrees;
+        if (!(lanes.cosMiddle[n] > HxQuat::GimbalLockCosine)) {
+            // Locked (or not finite): rare, and one library call is fine there.
+            HxVec3 euler;
+            HxQuat(lanes.q[0][n], lanes.q[1][n], lanes.q[2][n], lanes.q[3][n]).getValue(order, euler);
+            for (int axis = 0; axis < 3; ++axis)
+                degrees[axis] = toDegrees(euler[axis]);
+            continue;
+        }
+        degrees[i] = toDegrees(float(lanes.angles[0][n]));
+        degrees[j] = toDegrees(float(lanes.angles[1][n]));
+        degrees[k] = toDegrees(float(lanes.angles[2][n]));
     }
-    m_queued.push_back({pending.degrees, i, j, k});
-    const double sinB = std::clamp(-s * r[k][i], -1.0, 1.0);
-    m_y.insert(m_y.end(), {s * r[k][j], sinB, s * r[j][i]});
-    m_x.insert(m_x.end(), {r[k][k], cosB, r[i][i]});
 }

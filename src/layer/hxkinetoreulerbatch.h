@@ -38,18 +38,10 @@ private:
         HxRotationOrder order;
         float r[9];
     };
-    // A rotation whose arc tangents are queued: where its angles go and
-    // which axes they belong to.
-    struct Queued
-    {
-        float* degrees;
-        int first, second, third;
-    };
-    void queueAngles(const Pending& pending, const double (&r)[3][3], const double (&quat)[4]);
+    // Up to eight rotations of one order, side by side.
+    void runBlock(HxRotationOrder order, const Pending* const* block, std::size_t count);
 
     std::vector<Pending> m_pending;
-    std::vector<Queued> m_queued;
-    // The arguments of three arc tangents per queued rotation, in the order
-    // first angle, middle angle, last angle; then the angles.
-    std::vector<double> m_y, m_x, m_angles;
+    // The pending rotations of the order at hand.
+    std::vector<const Pending*> m_block;
 };

@@ -109,14 +109,17 @@ TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
     notANumber.m[1][2] = NAN;
     matrices.push_back(notANumber);
 
-    for (HxRotationOrder order : orders) {
+    // One order for the whole batch, then (round 6) every order interleaved in one batch.
+    for (int round = 0; round <= 6; ++round) {
+        auto orderOf = [&](std::size_t n) { return orders[round < 6 ? std::size_t(round) : n % 6]; };
         std::vector<float> batch(matrices.size() * 3);
         HxKinetorEulerBatch converter;
         for (std::size_t n = 0; n < matrices.size(); ++n)
-            converter.add(matrices[n], order, &batch[3 * n]);
+            converter.add(matrices[n], orderOf(n), &batch[3 * n]);
         converter.run();
         int inexact = 0;
         for (std::size_t n = 0; n < matrices.size(); ++n) {
+            const HxRotationOrder order = orderOf(n);
             HxQuat q;
             q.setValue(matrices[n]);
             q.normalize();
@@ -132,7 +135,7 @@ TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
         }
         // A last-bit difference needs a value within a few double roundings of a
         // float's midpoint: a handful in a million at most.
-        EXPECT_LE(inexact, 2) << "order " << int(order);
+        EXPECT_LE(inexact, 2) << "round " << round;
     }
 }
 
