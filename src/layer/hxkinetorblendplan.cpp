@@ -270,9 +270,7 @@ bool HxKinetorBlendPlan::convertToFloats()
 
 bool HxKinetorBlendPlan::isFinite(const NodeBlend& blend) const
 {
-    const float* values = m_values.data();
-    const int first = blend.transformColumn >= 0 ? blend.transformColumn : blend.propertyColumn;
-    return allFinite(values + first, blend.propertyColumn + blend.propertyCount - first);
+    return allFinite(m_values.data() + blend.firstColumn(), blend.endColumn() - blend.firstColumn());
 }
 
 // Where this tick's values go: the plan's targets, unless a node is left
@@ -296,10 +294,9 @@ HxFloatProperty* const* HxKinetorBlendPlan::tickTargets()
     m_tickTargets = m_targets;
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
         const NodeBlend& blend = m_nodes[n];
-        const int first = blend.transformColumn >= 0 ? blend.transformColumn : blend.propertyColumn;
         HxFloatProperty** targets = m_tickTargets.data();
         if (!m_finite[n]) {
-            std::fill(targets + first, targets + blend.propertyColumn + blend.propertyCount, nullptr);
+            std::fill(targets + blend.firstColumn(), targets + blend.endColumn(), nullptr);
             continue;
         }
         for (int p = 0; p < blend.propertyCount; ++p)

@@ -59,6 +59,9 @@ private:
         int propertyColumn = 0;
         int firstProperty = 0;
         int propertyCount = 0;
+        // The node's columns of the table are [firstColumn(), endColumn()).
+        int firstColumn() const { return transformColumn >= 0 ? transformColumn : propertyColumn; }
+        int endColumn() const { return propertyColumn + propertyCount; }
     };
     // What a node's columns are read from while the plan is built.
     struct Gather

@@ -136,19 +136,17 @@ HX_LANE_CLONES void quaternionLanes(RotationLanes& lanes)
         const double half = 0.5 * root;
         const double d0 = (r21 - r12) * f, d1 = (r02 - r20) * f, d2 = (r10 - r01) * f;
         const double s01 = (r10 + r01) * f, s02 = (r20 + r02) * f, s12 = (r21 + r12) * f;
+        // Each case's x, y, z, w, taken when its test holds.
         double x = d0, y = d1, z = d2, w = half;
-        x = x0 ? half : x;
-        y = x0 ? s01 : y;
-        z = x0 ? s02 : z;
-        w = x0 ? d0 : w;
-        x = y1 ? s01 : x;
-        y = y1 ? half : y;
-        z = y1 ? s12 : z;
-        w = y1 ? d1 : w;
-        x = z2 ? s02 : x;
-        y = z2 ? s12 : y;
-        z = z2 ? half : z;
-        w = z2 ? d2 : w;
+        auto take = [&](bool holds, double cx, double cy, double cz, double cw) {
+            x = holds ? cx : x;
+            y = holds ? cy : y;
+            z = holds ? cz : z;
+            w = holds ? cw : w;
+        };
+        take(x0, half, s01, s02, d0);
+        take(y1, s01, half, s12, d1);
+        take(z2, s02, s12, half, d2);
         // v - v is 0 for a finite v and NaN otherwise: one test for all
         // four and the root, in a form that vectorizes.
         const double residue = (x - x) + (y - y) + (z - z) + (w - w);
