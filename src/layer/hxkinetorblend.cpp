@@ -44,14 +44,10 @@ __attribute__((target("avx"))) void zeroUpperHalves()
 }
 #endif
 
-// Rotation rows of several matrices side by side, a lane per matrix, so that
-// the compiler can run the lanes in one vector register each: float
-// products and sums, lengths from squares summed in double.
-constexpr int kLanes = 8;
-struct RowLanes
-{
-    float x[kLanes], y[kLanes], z[kLanes];
-};
+// The orthonormalizing works on rows in lanes: float products and sums,
+// lengths from squares summed in double.
+constexpr int kLanes = HxRotationRowLanes::Lanes;
+using RowLanes = HxRotationRowLanes;
 
 inline void cross(const RowLanes& a, const RowLanes& b, RowLanes& out)
 {
@@ -401,37 +397,29 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
 
 void hxOrthonormalizeRotation(HxMatrix4& matrix)
 {
-    HxMatrix4* one = &matrix;
-    hxOrthonormalizeRotations(&one, 1);
+    RowLanes rows[3] = {};
+    for (int r = 0; r < 3; ++r) {
+        rows[r].x[0] = matrix.m[r][0];
+        rows[r].y[0] = matrix.m[r][1];
+        rows[r].z[0] = matrix.m[r][2];
+    }
+    // The other lanes hold zero rows and are left out from the start.
+    int done[kLanes] = {0, 1, 1, 1, 1, 1, 1, 1};
+    hxOrthonormalizeLanes(rows, done);
+    for (int r = 0; r < 3; ++r) {
+        matrix.m[r][0] = rows[r].x[0];
+        matrix.m[r][1] = rows[r].y[0];
+        matrix.m[r][2] = rows[r].z[0];
+    }
 }
 
-void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count)
+void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes])
 {
     // Every lane computes exactly what one matrix alone would; a lane that
-    // has converged keeps its rows while the others go on. Lanes past the
-    // last matrix hold zero rows, which count as converged.
-    for (int first = 0; first < count; first += kLanes) {
-        const int lanes = std::min(kLanes, count - first);
-        RowLanes rows[3] = {};
-        int done[kLanes];
-        for (int l = 0; l < kLanes; ++l) {
-            done[l] = l >= lanes;
-            for (int r = 0; r < 3 && !done[l]; ++r) {
-                rows[r].x[l] = matrices[first + l]->m[r][0];
-                rows[r].y[l] = matrices[first + l]->m[r][1];
-                rows[r].z[l] = matrices[first + l]->m[r][2];
-            }
-        }
-        for (int pass = 0; pass < 10 && !std::all_of(done, done + kLanes, [](int d) { return d != 0; }); ++pass) {
-            RowLanes next[3];
-            orthonormalizeStep(rows, next);
-            acceptStep(rows, next, done);
-        }
-        for (int l = 0; l < lanes; ++l)
-            for (int r = 0; r < 3; ++r) {
-                matrices[first + l]->m[r][0] = rows[r].x[l];
-                matrices[first + l]->m[r][1] = rows[r].y[l];
-                matrices[first + l]->m[r][2] = rows[r].z[l];
-            }
+    // has converged keeps its rows while the others go on.
+    for (int pass = 0; pass < 10 && !std::all_of(done, done + kLanes, [](int d) { return d != 0; }); ++pass) {
+        RowLanes next[3];
+        orthonormalizeStep(rows, next);
+        acceptStep(rows, next, done);
     }
 }

@@ -103,5 +103,15 @@ void hxClearUpperVectorHalves();
 // in floats, the squares summed in double for the lengths and each row
 // scaled by the reciprocal of its length, without a call per operation.
 void hxOrthonormalizeRotation(HxMatrix4& matrix);
-// The same for many matrices at once, faster than one by one.
-void hxOrthonormalizeRotations(HxMatrix4* const* matrices, int count);
+
+// The rows of up to eight rotations side by side, a lane per rotation, so
+// that each lane loop runs in vector registers.
+struct HxRotationRowLanes
+{
+    static constexpr int Lanes = 8;
+    float x[Lanes], y[Lanes], z[Lanes];
+};
+// hxOrthonormalizeRotation for every lane whose done flag is 0, each lane
+// giving exactly what it would alone; a lane is finished (1) once it
+// converges, and lanes that start at 1 are left as they are.
+void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);

@@ -81,14 +81,15 @@ HxKinetorBlendPlan::HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNod
             planNode(nodes[k], k, transformChanged[std::size_t(k)], propertiesChanged[std::size_t(k)],
                      dotPoses, gathers);
     }
-    m_table.assign(m_dotPoses.size() * std::size_t(m_columns), 0.0);
+    constexpr std::size_t kLineDoubles = 64 / sizeof(double);
+    m_rowStride = (std::size_t(m_columns) + kLineDoubles - 1) / kLineDoubles * kLineDoubles;
+    m_table.assign(m_dotPoses.size() * m_rowStride, 0.0);
     for (std::size_t n = 0; n < m_nodes.size(); ++n)
         gatherNode(m_nodes[n], gathers[n]);
     m_weights.resize(m_dotPoses.size());
-    m_blended.resize(std::size_t(m_columns));
+    m_blended.resize(m_rowStride);
     m_values.resize(std::size_t(m_columns));
     m_finite.resize(m_nodes.size());
-    m_rotations.assign(m_nodes.size(), HxMatrix4::identity());
 }
 
 // Gives the node its columns and targets, unless a dot's pose lacks a record
@@ -129,6 +130,14 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
         m_properties.emplace_back(property);
         m_targets.push_back(property);
     }
+    if (transform) {
+        // Rotations of one order are converted together; an order outside
+        // the enum counts as XYZ, as everywhere else.
+        const bool known =
+            int(blend.order) >= int(HxRotationOrder::XYZ) && int(blend.order) <= int(HxRotationOrder::ZYX);
+        m_rotationColumns[std::size_t(known ? blend.order : HxRotationOrder::XYZ)].push_back(
+            blend.transformColumn + kRotColumn);
+    }
     m_nodes.push_back(blend);
     gathers.push_back(std::move(gather));
 }
@@ -138,7 +147,7 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
 void HxKinetorBlendPlan::gatherNode(const NodeBlend& blend, const Gather& gather)
 {
     for (std::size_t i = 0; i < gather.records.size(); ++i) {
-        double* row = m_table.data() + i * std::size_t(m_columns);
+        double* row = m_table.data() + i * m_rowStride;
         const HxKinetorNodeData* record = gather.records[i];
         if (blend.transformColumn >= 0) {
             double* t = row + blend.transformColumn;
@@ -200,26 +209,13 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     // first value set, as setting values runs signal handlers that may dirty
     // the vector registers again.
     const bool allFinite = convertToFloats();
-    m_pending.clear();
-    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        const NodeBlend& blend = m_nodes[n];
-        m_finite[n] = allFinite || isFinite(blend);
-        if (m_finite[n] && blend.transformColumn >= 0) {
-            const float* elements = m_values.data() + blend.transformColumn + kRotColumn;
-            for (int e = 0; e < 9; ++e)
-                m_rotations[n].m[e / 3][e % 3] = elements[e];
-            m_pending.push_back(&m_rotations[n]);
-        }
-    }
-    hxOrthonormalizeRotations(m_pending.data(), int(m_pending.size()));
-    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        const NodeBlend& blend = m_nodes[n];
-        // The angles go where the targets expect them: over the first
-        // three rotation elements, which were read above.
-        if (m_finite[n] && blend.transformColumn >= 0)
-            m_euler.add(m_rotations[n], blend.order, m_values.data() + blend.transformColumn + kRotColumn);
-    }
-    m_euler.run();
+    for (std::size_t n = 0; n < m_nodes.size(); ++n)
+        m_finite[n] = allFinite || isFinite(m_nodes[n]);
+    // The angles go where the targets expect them: over the first three
+    // elements of each rotation.
+    for (std::size_t o = 0; o < m_rotationColumns.size(); ++o)
+        HxKinetorEulerBatch::convertInPlace(m_values.data(), m_rotationColumns[o].data(),
+                                            int(m_rotationColumns[o].size()), HxRotationOrder(o));
 
     HxFloatProperty* const* targets = tickTargets();
     if (clearing)
@@ -236,7 +232,7 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
         // Summed dot by dot in list order, as one channel's sum would be.
         std::fill(m_blended.begin(), m_blended.end(), 0.0);
         for (std::size_t i = 0; i < dots; ++i)
-            accumulate(m_blended.data(), m_table.data() + i * columns, m_weights[i], columns);
+            accumulate(m_blended.data(), m_table.data() + i * m_rowStride, m_weights[i], columns);
         return;
     }
     const HxKinetorMatrix& a = m_system.matrix();
@@ -245,7 +241,7 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     const double tc = m_system.lineCoordinate(cursorX, cursorY);
     for (std::size_t c = 0; c < columns; ++c) {
         for (std::size_t i = 0; i < dots; ++i)
-            b(int(i) + 1, 1) = m_table[i * columns + c];
+            b(int(i) + 1, 1) = m_table[i * m_rowStride + c];
         m_blended[c] = evaluateBlend(a, b, x, m_system.dots(), cursorX, cursorY, m_system.isCollinear(), tc);
     }
 }

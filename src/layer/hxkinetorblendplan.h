@@ -3,13 +3,14 @@
 #include "layer/hxkinetorblendsystem.h"
 #include "layer/hxkinetoreulerbatch.h"
 
-#include "hxcore/hxmatrix4.h"
 #include "hxcore/hxrotationorder.h"
 #include "hxcore/hxtime.h"
 #include "hxcore/hxtimerange.h"
 
 #include <QList>
 #include <QPointer>
+#include <array>
+#include <new>
 #include <vector>
 
 class HxFloatProperty;
@@ -90,13 +91,33 @@ private:
 
     std::vector<NodeBlend> m_nodes;
     std::vector<QPointer<HxFloatProperty>> m_properties;
-    // Dot-major: the values of dot i are m_table[i * m_columns ...].
-    std::vector<double> m_table;
+    // The table's rows and the blended sums start on cache lines, so that
+    // the vector loads and stores of the pass over the table never straddle
+    // two lines, whatever the heap hands out.
+    template <class T>
+    struct CacheLineAllocator
+    {
+        using value_type = T;
+        static constexpr std::align_val_t Alignment{64};
+        CacheLineAllocator() = default;
+        template <class U>
+        CacheLineAllocator(const CacheLineAllocator<U>&)
+        {
+        }
+        T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
+        void deallocate(T* p, std::size_t n) { ::operator delete(p, n * sizeof(T), Alignment); }
+        bool operator==(const CacheLineAllocator&) const { return true; }
+    };
+    using AlignedDoubles = std::vector<double, CacheLineAllocator<double>>;
+    // Dot-major: the values of dot i are m_table[i * m_rowStride ...], the
+    // stride being m_columns rounded up to whole cache lines.
+    AlignedDoubles m_table;
     int m_columns = 0;
+    std::size_t m_rowStride = 0;
 
     // Per-tick scratch, kept to spare allocations.
     std::vector<double> m_weights;
-    std::vector<double> m_blended;
+    AlignedDoubles m_blended;
     std::vector<float> m_values;
     // One target per column of the table, the column's value going there:
     // a transform's ten controls in its first ten columns (the rotation's
@@ -106,7 +127,6 @@ private:
     std::vector<HxFloatProperty*> m_targets;
     std::vector<HxFloatProperty*> m_tickTargets;
     std::vector<char> m_finite;
-    std::vector<HxMatrix4> m_rotations;
-    std::vector<HxMatrix4*> m_pending;
-    HxKinetorEulerBatch m_euler;
+    // The first rotation column of each blended transform, by rotation order.
+    std::array<std::vector<int>, 6> m_rotationColumns;
 };

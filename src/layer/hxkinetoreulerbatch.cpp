@@ -1,6 +1,7 @@
 #include "layer/hxkinetoreulerbatch.h"
 
-#include "hxcore/hxmatrix4.h"
+#include "layer/hxkinetorblend.h"
+
 #include "hxcore/hxquat.h"
 #include "hxcore/hxvec3.h"
 
@@ -83,10 +84,10 @@ HX_LANE_CLONES void atan2Lanes(const double* __restrict y, const double* __restr
 }
 
 // Rotations side by side, a lane each, as many as one pass takes.
-constexpr int kLanes = 8;
+constexpr int kLanes = HxRotationRowLanes::Lanes;
 struct RotationLanes
 {
-    // The column-vector rotation, r[a][b] = matrix.m[b][a].
+    // The column-vector rotation, r[a][b] = matrix.m[b][a], in double.
     double r[3][3][kLanes];
     // Its unit quaternion, x, y, z, w.
     double q[4][kLanes];
@@ -223,43 +224,36 @@ void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles
     atan2Lanes(y, x, angles, count);
 }
 
-void HxKinetorEulerBatch::add(const HxMatrix4& rotation, HxRotationOrder order, float* degrees)
+void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int count, HxRotationOrder order)
 {
-    // An order outside the enum counts as XYZ, as everywhere else.
-    const bool known = int(order) >= int(HxRotationOrder::XYZ) && int(order) <= int(HxRotationOrder::ZYX);
-    Pending pending{degrees, known ? order : HxRotationOrder::XYZ, {}};
-    for (int a = 0; a < 3; ++a)
-        for (int b = 0; b < 3; ++b)
-            pending.r[3 * a + b] = rotation.m[b][a];
-    m_pending.push_back(pending);
+    for (int first = 0; first < count; first += kLanes)
+        convertBlock(values, offsets + first, std::min(kLanes, count - first), order);
 }
 
-void HxKinetorEulerBatch::run()
+void HxKinetorEulerBatch::convertBlock(float* values, const int* offsets, int count, HxRotationOrder order)
 {
-    // Rotations of one order share their axes, so a block of them takes
-    // its arc tangents' arguments from the same elements.
-    constexpr HxRotationOrder kOrders[] = {HxRotationOrder::XYZ, HxRotationOrder::XZY, HxRotationOrder::YXZ,
-                                           HxRotationOrder::YZX, HxRotationOrder::ZXY, HxRotationOrder::ZYX};
-    for (HxRotationOrder order : kOrders) {
-        m_block.clear();
-        for (const Pending& pending : m_pending) {
-            if (pending.order == order)
-                m_block.push_back(&pending);
+    // Lanes past the last rotation keep zero rows, which need no
+    // orthonormalizing, give the identity and are never written.
+    HxRotationRowLanes rows[3] = {};
+    int done[kLanes];
+    for (int n = 0; n < kLanes; ++n) {
+        const float* m = n < count ? values + offsets[n] : nullptr;
+        done[n] = !m || !std::all_of(m, m + 9, [](float v) { return std::isfinite(v); });
+        for (int r = 0; r < 3 && m; ++r) {
+            rows[r].x[n] = m[3 * r];
+            rows[r].y[n] = m[3 * r + 1];
+            rows[r].z[n] = m[3 * r + 2];
         }
-        for (std::size_t first = 0; first < m_block.size(); first += kLanes)
-            runBlock(order, m_block.data() + first, std::min<std::size_t>(kLanes, m_block.size() - first));
     }
-    m_pending.clear();
-}
+    hxOrthonormalizeLanes(rows, done);
 
-void HxKinetorEulerBatch::runBlock(HxRotationOrder order, const Pending* const* block, std::size_t count)
-{
     RotationLanes lanes;
-    // Lanes past the last rotation keep a zero matrix, which gives the
-    // identity and is never read.
-    for (std::size_t n = 0; n < kLanes; ++n)
-        for (int e = 0; e < 9; ++e)
-            lanes.r[e / 3][e % 3][n] = n < count ? double(block[n]->r[e]) : 0.0;
+    for (int b = 0; b < 3; ++b)
+        for (int n = 0; n < kLanes; ++n) {
+            lanes.r[0][b][n] = rows[b].x[n];
+            lanes.r[1][b][n] = rows[b].y[n];
+            lanes.r[2][b][n] = rows[b].z[n];
+        }
     quaternionLanes(lanes);
     // Once in setValue, once more by the caller.
     normalizeLanes(lanes);
@@ -270,8 +264,8 @@ void HxKinetorEulerBatch::runBlock(HxRotationOrder order, const Pending* const* 
     argumentLanes(lanes, i, j, k, s);
     atan2Lanes(&lanes.y[0][0], &lanes.x[0][0], &lanes.angles[0][0], 3 * kLanes);
 
-    for (std::size_t n = 0; n < count; ++n) {
-        float* degrees = block[n]->degrees;
+    for (int n = 0; n < count; ++n) {
+        float* degrees = values + offsets[n];
         if (!(lanes.cosMiddle[n] > HxQuat::GimbalLockCosine)) {
             // Locked (or not finite): rare, and one library call is fine there.
             HxVec3 euler;
