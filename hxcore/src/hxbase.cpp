@@ -13,6 +13,20 @@ HxBase::HxBase(QObject* parent, const char* name) : QObject(parent)
 
 HxBase::~HxBase() = default;
 
+namespace {
+quint64 s_structureEdits = 0;
+}
+
+quint64 HxBase::structureEdits()
+{
+    return s_structureEdits;
+}
+
+void HxBase::noteStructureEdit()
+{
+    ++s_structureEdits;
+}
+
 void HxBase::loadSection(HxInFile* file, short id)
 {
     if (file)

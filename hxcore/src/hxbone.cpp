@@ -16,6 +16,7 @@ void HxBone::setParentBone(HxBone* parent)
     m_parentBone = parent;
     if (parent)
         setParentNode(parent);
+    noteStructureEdit();
 }
 
 void HxBone::setRestGeometry(const HxVec3& origin, const HxVec3& endPoint)

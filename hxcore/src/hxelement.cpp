@@ -7,6 +7,7 @@ HxElement::HxElement(QObject* parent, const char* name) : HxBase(parent, name) {
 
 HxElement::~HxElement()
 {
+    noteStructureEdit();
     // Data items may look at their element while they go; detach them first.
     for (HxElementData* item : std::as_const(m_dataItems))
         item->setElement(nullptr);
@@ -29,6 +30,7 @@ void HxElement::addProperty(HxProperty* property)
 {
     property->setParent(this);
     m_properties.append(property);
+    noteStructureEdit();
 }
 
 void HxElement::addDataItem(HxElementData* item)

@@ -46,6 +46,7 @@ HxNode::~HxNode() = default;
 void HxNode::setObject(HxObject* object)
 {
     m_object.reset(object);
+    noteStructureEdit();
 }
 
 void HxNode::setLocalTransform(const HxVec3& pos, const HxQuat& rot, const HxMatrix3&, float)

@@ -13,4 +13,5 @@ void HxObject::addItem(HxElement* item)
 {
     item->setParent(this);
     m_items.append(item);
+    noteStructureEdit();
 }

@@ -8,7 +8,10 @@ HxProperty::HxProperty(HxElement* owner, const QString& name, const QString& lab
     setObjectName(name);
 }
 
-HxProperty::~HxProperty() = default;
+HxProperty::~HxProperty()
+{
+    noteStructureEdit();
+}
 
 void HxProperty::deleteKeys(const HxTimeRange&) {}
 

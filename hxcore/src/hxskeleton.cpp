@@ -31,4 +31,5 @@ void HxSkeleton::addBone(HxBone* bone)
     if (!bone->getParentNode())
         bone->setParentNode(this);
     m_bones.append(bone);
+    noteStructureEdit();
 }

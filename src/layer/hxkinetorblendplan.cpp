@@ -49,7 +49,8 @@ bool allFinite(const float* values, int count)
 HxKinetorBlendPlan::HxKinetorBlendPlan(const QList<HxKinetorPose*>& poses, HxNode* node,
                                        const std::vector<bool>& transformChanged,
                                        const std::vector<bool>& propertiesChanged)
-    : m_poses(poses), m_node(node), m_recordEdits(HxKinetorNodeData::editCount())
+    : m_poses(poses), m_node(node), m_recordEdits(HxKinetorNodeData::editCount()),
+      m_structureEdits(HxBase::structureEdits())
 {
     // Dots sharing a truncated position would make the system singular; the
     // first of them in list order stands for all.
@@ -171,7 +172,8 @@ void HxKinetorBlendPlan::gatherNode(const NodeBlend& blend, const Gather& gather
 
 bool HxKinetorBlendPlan::describes(const QList<HxKinetorPose*>& poses, const HxNode* node) const
 {
-    if (node != m_node || poses != m_poses || m_recordEdits != HxKinetorNodeData::editCount())
+    if (node != m_node || poses != m_poses || m_recordEdits != HxKinetorNodeData::editCount() ||
+        m_structureEdits != HxBase::structureEdits())
         return false;
     // Bitwise, so that a NaN position does not read as moved on every tick.
     for (int p = 0; p < poses.size(); ++p) {

@@ -32,7 +32,8 @@ public:
                        const std::vector<bool>& transformChanged, const std::vector<bool>& propertiesChanged);
 
     // Whether the plan still describes these poses: the same list, the same
-    // dot positions, no record changed since it was built.
+    // dot positions, no record changed and nothing in what scenes are made
+    // of (bones, properties, rotation orders) since it was built.
     bool describes(const QList<HxKinetorPose*>& poses, const HxNode* node) const;
 
     // Fewer than two distinct dots cannot be blended.
@@ -84,6 +85,9 @@ private:
     std::vector<HxBlendDot> m_positions;
     QPointer<HxNode> m_node;
     quint64 m_recordEdits = 0;
+    // The figure's make-up when the plan was built: its pose nodes, their
+    // rotation orders and the properties they blend.
+    quint64 m_structureEdits = 0;
 
     // Index into m_poses of each dot of the system.
     std::vector<int> m_dotPoses;

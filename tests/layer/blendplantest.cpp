@@ -2,6 +2,10 @@
 
 #include "layer/hxkinetorblend.h"
 
+#include "hxcore/hxmatrix4.h"
+#include "hxcore/hxquat.h"
+#include "hxcore/hxvec3.h"
+
 #include <QRandomGenerator>
 #include <cmath>
 
@@ -77,6 +81,36 @@ TEST_F(BlendPlanTest, MovedDotsAndRewrittenRecordsReachTheNextBlend)
     EXPECT_NEAR(m_hip->getXPosControl()->getValue(0), 30.0, 1e-5);
     EXPECT_NEAR(m_smile->getValue(0), 0.5, 1e-6);
     release();
+}
+
+// A figure changed between drags is blended as it now is: a bone given another rotation order
+// gets angles in that order for the same blended rotation.
+TEST_F(BlendPlanTest, ARotationOrderChangedBetweenDragsReachesTheNextBlend)
+{
+    m_hip->getXRotControl()->setValue(30.0f);
+    addDot(0, 0, 0, 0, 0);
+    addDot(100, 0, 0, 40, 1);
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    press(100, 0);
+    tick(10, 100, 0);
+    release();
+    EXPECT_NEAR(m_hip->getXRotControl()->getValue(0), 30.0, 1e-4);
+    EXPECT_NEAR(m_hip->getZRotControl()->getValue(0), 40.0, 1e-4);
+
+    m_hip->setRotationOrder(HxRotationOrder::ZYX);
+    press(100, 0);
+    tick(10, 100, 0);
+    release();
+    constexpr double kDeg = M_PI / 180.0;
+    const HxVec3 angles(float(m_hip->getXRotControl()->getValue(0) * kDeg),
+                        float(m_hip->getYRotControl()->getValue(0) * kDeg),
+                        float(m_hip->getZRotControl()->getValue(0) * kDeg));
+    EXPECT_GT(std::fabs(angles.y), 0.1f) << "ZYX needs a Y turn for this rotation";
+    HxMatrix4 got, expected;
+    HxQuat(HxRotationOrder::ZYX, angles).getValue(got);
+    HxQuat(HxRotationOrder::XYZ, HxVec3(float(30 * kDeg), 0.0f, float(40 * kDeg))).getValue(expected);
+    for (int e = 0; e < 9; ++e)
+        EXPECT_NEAR(got.m[e / 3][e % 3], expected.m[e / 3][e % 3], 1e-5) << e;
 }
 
 // A node whose blended values overflow a float keeps its last frame whole; every other node and

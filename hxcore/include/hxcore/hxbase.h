@@ -36,4 +36,15 @@ public:
 
     using QObject::inherits;
     Q_INVOKABLE bool inherits(const QString& className) const;
+
+    // How many times what scenes are made of has changed: bones added,
+    // reparented or made to follow, objects and their items, properties
+    // added, relabelled, hidden, made animatable or not, their axes,
+    // rotation orders, and elements or properties destroyed. Whoever keeps
+    // the result of a walk over a figure compares this count instead of
+    // walking again. Values and keys are not structure.
+    static quint64 structureEdits();
+
+protected:
+    static void noteStructureEdit();
 };

@@ -23,7 +23,11 @@ public:
     void setParentBone(HxBone* parent);
 
     HxBone* getFollowBone() const { return m_followBone; }
-    void setFollowBone(HxBone* bone) { m_followBone = bone; }
+    void setFollowBone(HxBone* bone)
+    {
+        m_followBone = bone;
+        noteStructureEdit();
+    }
 
     // Rest geometry, in the parent's space, for drawing: where the bone starts
     // and where it ends when its controls are zero.

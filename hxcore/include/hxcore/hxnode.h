@@ -38,7 +38,11 @@ public:
     HxFloatProperty* getTransformControl(int index) const { return m_controls[index]; }
 
     HxRotationOrder getRotationOrder() const { return m_rotationOrder; }
-    void setRotationOrder(HxRotationOrder order) { m_rotationOrder = order; }
+    void setRotationOrder(HxRotationOrder order)
+    {
+        m_rotationOrder = order;
+        noteStructureEdit();
+    }
     bool isHidden() const { return m_hidden; }
     void setHidden(bool hidden) { m_hidden = hidden; }
 

@@ -21,7 +21,11 @@ public:
                       XYZInterest interest = NoInterest);
 
     XYZInterest getXYZInterest() const { return m_interest; }
-    void setXYZInterest(XYZInterest interest) { m_interest = interest; }
+    void setXYZInterest(XYZInterest interest)
+    {
+        m_interest = interest;
+        noteStructureEdit();
+    }
 
 private:
     XYZInterest m_interest;

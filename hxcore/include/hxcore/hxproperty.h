@@ -15,11 +15,23 @@ public:
 
     HxElement* getOwner() const { return m_owner; }
     QString getLabel() const { return m_label; }
-    void setLabel(const QString& label) { m_label = label; }
+    void setLabel(const QString& label)
+    {
+        m_label = label;
+        noteStructureEdit();
+    }
     bool isHidden() const { return m_hidden; }
-    void setHidden(bool hidden) { m_hidden = hidden; }
+    void setHidden(bool hidden)
+    {
+        m_hidden = hidden;
+        noteStructureEdit();
+    }
     bool canAnimate() const { return m_canAnimate; }
-    void setCanAnimate(bool canAnimate) { m_canAnimate = canAnimate; }
+    void setCanAnimate(bool canAnimate)
+    {
+        m_canAnimate = canAnimate;
+        noteStructureEdit();
+    }
 
     // Removes the keys whose times lie within the range, bounds included.
     virtual void deleteKeys(const HxTimeRange& range);
