@@ -5,17 +5,21 @@
 #include "ui/hxkinetorlayertabundoitem.h"
 #include "ui/hxkinetorlayerview.h"
 #include "ui/hxkinetorpane.h"
+#include "ui/hxkinetorviewoptions.h"
 
 #include "hxcore/hxapp.h"
 #include "hxcore/hxhelpmgr.h"
 #include "hxcore/hxnode.h"
 #include "hxcore/hxundostack.h"
 
+#include <QToolButton>
+
 HxKinetorLayerGroup::HxKinetorLayerGroup(HxKinetorPane* pane, HxNode* node, QWidget* parent, const char* name)
     : QTabWidget(parent), m_pane(pane), m_node(node)
 {
     if (name)
         setObjectName(QString::fromLatin1(name));
+    addShowButton();
     addLayer(uniqueLayerName());
     if (hxApp && hxApp->getHelpMgr())
         hxApp->getHelpMgr()->setOnlineHelp(this);
@@ -30,6 +34,23 @@ HxKinetorLayerGroup::~HxKinetorLayerGroup()
             continue;
         delete static_cast<HxKinetorLayerView*>(page)->getLayer();
     }
+}
+
+// What the canvas shows besides its dots is picked beside the layer tabs,
+// next to the canvas it changes; the pane's menu keeps to the actions.
+void HxKinetorLayerGroup::addShowButton()
+{
+    HxKinetorViewOptions* options = m_pane ? m_pane->getViewOptions() : nullptr;
+    if (!options)
+        return;
+    auto* button = new QToolButton(this);
+    button->setObjectName(QStringLiteral("KinetorShowButton"));
+    button->setText(tr("Show"));
+    button->setToolTip(tr("What the canvas shows besides its dots"));
+    button->setAutoRaise(true);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setMenu(options->createMenu(button));
+    setCornerWidget(button, Qt::TopRightCorner);
 }
 
 HxKinetorPane* HxKinetorLayerGroup::getPane() const

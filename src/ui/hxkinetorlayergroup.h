@@ -52,6 +52,8 @@ public:
     HxKinetorLayer* currentLayer() const;
 
 private:
+    void addShowButton();
+
     QPointer<HxKinetorPane> m_pane;
     QPointer<HxNode> m_node;
 };

@@ -164,8 +164,6 @@ void HxKinetorPane::buildPaneMenu(HxActionMenu* menu)
     menu->insertSeparator(-1);
     menu->insertAction(QStringLiteral("HxKinetorDeletePoseAction"), -1);
     menu->insertAction(QStringLiteral("HxKinetorUpdatePoseAction"), -1);
-    menu->insertSeparator(-1);
-    menu->addMenu(m_viewOptions->createMenu(menu));
 }
 
 bool HxKinetorPane::hasPaneMenu() const

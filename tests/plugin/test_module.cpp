@@ -110,8 +110,8 @@ TEST_F(HxModuleTest, TheHostDocksThePaneAndOffersItsMenu)
     for (QAction* entry : kinetor->actions())
         names.append(entry->isSeparator() ? QStringLiteral("-") : entry->objectName());
     EXPECT_EQ(names.first(), "HxKinetorPlayAudioAction");
-    EXPECT_EQ(names.last(), "KinetorShowMenu");
-    EXPECT_EQ(names.count("-"), 5);
+    EXPECT_EQ(names.last(), "HxKinetorUpdatePoseAction");
+    EXPECT_EQ(names.count("-"), 4);
     // The option toggles started from the pane's values.
     EXPECT_TRUE(window.getActionMgr()->findAction("HxKinetorPlayAudioAction")->isChecked());
 }

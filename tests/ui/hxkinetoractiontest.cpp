@@ -32,8 +32,7 @@ TEST_F(HxKinetorActionTest, ThePaneMenuListsEveryActionNamedAfterItsClassAndTool
     EXPECT_EQ(entries,
               kinetorActions({"PlayAudio", "FillFrames", "ExtendFrames", "-", "ZoomToFit", "CenterView",
                               "ResetView", "-", "AddLayer", "DeleteLayer", "RenameLayer", "ClearLayer", "-",
-                              "ClearLayerAnimation", "-", "DeletePose", "UpdatePose", "-"}) +
-                  QStringList{QStringLiteral("KinetorShowMenu")});
+                              "ClearLayerAnimation", "-", "DeletePose", "UpdatePose"}));
     EXPECT_EQ(actionMgr()->getNumActions(), 13);
     for (const QString& name : entries.filter(QStringLiteral("Action"))) {
         HxAction* found = actionMgr()->findAction(name);

@@ -5,7 +5,6 @@
 #include "ui/hxkinetordotlayout.h"
 #include "ui/hxkinetorviewoptions.h"
 
-#include "hxcore/hxactionmenu.h"
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxnodemenu.h"
 #include "hxcore/hxscript.h"
@@ -14,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QStatusBar>
+#include <QToolButton>
 #include <cmath>
 
 namespace {
@@ -383,15 +383,15 @@ TEST_F(HxKinetorCanvasTest, TheCanvasSaysWhatIsMissingAndDeleteRemovesTheSelecte
     EXPECT_FALSE(m_pane->getNodeMenu()->toolTip().isEmpty());
 }
 
-// The Show menu sets the options; they live in the application settings and
-// never in the scene's state script.
+// The Show button beside the layer tabs sets the options; they live in the
+// application settings and never in the scene's state script.
 TEST_F(HxKinetorCanvasTest, ShowMenuOptionsAreRememberedInTheSettingsNotInTheScene)
 {
     HxScript before;
     m_pane->saveStateScript(before);
-    HxActionMenu menu(nullptr, actionMgr());
-    m_pane->buildPaneMenu(&menu);
-    QMenu* show = menu.actions().last()->menu();
+    auto* button = qobject_cast<QToolButton*>(m_pane->getActiveLayerGroup()->cornerWidget());
+    ASSERT_NE(button, nullptr);
+    QMenu* show = button->menu();
     ASSERT_NE(show, nullptr);
     EXPECT_EQ(show->title(), QStringLiteral("Show"));
     QStringList labels;
