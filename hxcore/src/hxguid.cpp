@@ -40,7 +40,9 @@ HxGUID HxGUID::fromString(const QString& text)
         body = body.mid(1, body.size() - 2);
     if (!hasGuidShape(body))
         return HxGUID();
-    return HxGUID(QUuid::fromString(body));
+    HxGUID guid(QUuid::fromString(body));
+    guid.m_text = body;
+    return guid;
 }
 
 HxGUID HxGUID::fromLegacyClassID(quint32 id)
@@ -51,7 +53,7 @@ HxGUID HxGUID::fromLegacyClassID(quint32 id)
 
 QString HxGUID::toString() const
 {
-    return m_uuid.toString(QUuid::WithoutBraces).toUpper();
+    return m_text.isEmpty() ? m_uuid.toString(QUuid::WithoutBraces).toUpper() : m_text;
 }
 
 bool HxGUID::isLegacy() const

@@ -69,9 +69,11 @@ TEST(HxTimeRange, IncludeWidensAndContainsIsInclusive)
 
 TEST(HxGUID, ParsePrintCompareAndLegacyIds)
 {
-    const QString canonical = QStringLiteral("89F86E80-ADA4-433A-97E4-0C349C8D3E34");
-    const HxGUID plain = HxGUID::fromString(" {" + canonical.toLower() + "}\n");
-    EXPECT_EQ(plain.toString(), canonical);
+    const QString stored = QStringLiteral("89F86E80-ADA4-433a-97E4-0C349C8D3E34");
+    const HxGUID plain = HxGUID::fromString(" {" + stored + "}\n");
+    EXPECT_EQ(plain.toString(), stored) << "printed as written";
+    EXPECT_EQ(plain, HxGUID::fromString(stored.toLower())) << "compared whatever the case";
+    EXPECT_EQ(HxGUID(plain.toUuid()).toString(), stored.toUpper());
     for (const char* bad :
          {"", "{}", "89F86E80-ADA4-433a-97E4-0C349C8D3E3", "89F86E80-ADA4-433a-97E4-0C349C8D3EG4"})
         EXPECT_TRUE(HxGUID::fromString(QString::fromLatin1(bad)).isNull()) << bad;

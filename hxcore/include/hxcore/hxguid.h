@@ -23,7 +23,9 @@ public:
     static HxGUID fromString(const QString& text);
     static HxGUID fromLegacyClassID(quint32 id);
 
-    // Upper case, no braces; a null GUID prints as all zeros.
+    // As it was written for fromString (without braces or blanks), since
+    // identifiers are fixed texts that people search for; otherwise upper
+    // case. A null GUID prints as all zeros.
     QString toString() const;
     bool isNull() const { return m_uuid.isNull(); }
     bool isLegacy() const;
@@ -38,6 +40,8 @@ public:
 
 private:
     QUuid m_uuid;
+    // The text fromString read, kept for printing; never compared.
+    QString m_text;
 };
 
 HXCORE_EXPORT size_t qHash(const HxGUID& guid, size_t seed = 0) noexcept;
