@@ -45,12 +45,13 @@ int toPixel(float value)
     return int(std::clamp(value, -PixelLimit, PixelLimit));
 }
 
-// The host application installs its style; elsewhere (tests, another
-// application) the canvas still draws its dots and cursor the host's way.
+// The host application installs its style, or one built over it; a style
+// that knows the pose dot's size draws the dots and the cursor. Elsewhere
+// (tests, another application) the canvas still draws them the host's way.
 const QStyle* canvasStyle(const QWidget* widget)
 {
     QStyle* style = widget->style();
-    if (style && style->inherits("HxStyle"))
+    if (style && (style->inherits("HxStyle") || style->pixelMetric(HxStyle::PM_PoseDotSize) > 0))
         return style;
     static QPointer<HxStyle> fallback;
     if (!fallback) {

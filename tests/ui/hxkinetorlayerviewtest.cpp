@@ -8,6 +8,8 @@
 #include "hxcore/hxviewportmgr.h"
 
 #include <QPointer>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QWheelEvent>
 #include <cmath>
 #include <limits>
@@ -139,6 +141,41 @@ TEST_F(HxKinetorLayerViewTest, APartialRepaintCopiesOnlyItsRectangleAndDotsAndCu
     EXPECT_GT(cursorPixels(image, {100, 50}), 5);
     m_layer->getCursor()->setPosition(40.0f, 50.0f);
     EXPECT_GT(cursorPixels(grab(), {40, 50}), 5) << "the cursor is drawn over the dots";
+}
+
+// A style built over the host's (a theme, a test's recorder) is asked for the dots and the
+// cursor, with each dot's state, rather than passed over for a private copy of the host's.
+TEST_F(HxKinetorLayerViewTest, AStyleBuiltOverTheHostsDrawsTheDotsAndTheCursor)
+{
+    class RecordingStyle : public QProxyStyle
+    {
+    public:
+        RecordingStyle() : QProxyStyle(new HxStyle) {}
+        void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                           const QWidget* widget) const override
+        {
+            if (element == HxStyle::PE_PoseDot)
+                dots.append(option->state & (State_Selected | State_Active));
+            if (element == HxStyle::PE_BlendCursor)
+                ++cursors;
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+        }
+        mutable QList<QStyle::State> dots;
+        mutable int cursors = 0;
+    };
+    RecordingStyle style;
+    m_view->setStyle(&style);
+    addDot(40.0f, 50.0f);
+    m_layer->setActivePose(addDot(160.0f, 50.0f));
+    grab();
+    EXPECT_EQ(style.dots, (QList<QStyle::State>{QStyle::State_None, QStyle::State_Selected}));
+    EXPECT_EQ(style.cursors, 0);
+    style.dots.clear();
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    grab();
+    EXPECT_EQ(style.dots, (QList<QStyle::State>{QStyle::State_Active, QStyle::State_Active}));
+    EXPECT_EQ(style.cursors, 1);
+    m_view->setStyle(nullptr);
 }
 
 TEST_F(HxKinetorLayerViewTest, EditPressesAddDragHitAndStoreOrApplyPoses)
