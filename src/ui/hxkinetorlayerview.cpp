@@ -384,12 +384,19 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
     if (isEditMode())
         return;
 
-    // Only a drag that started is committed and ends its manipulation: a
-    // release after a press that started nothing (one dot) must neither
-    // commit a pending burst of fills under the drag's caption nor end a
-    // manipulation that someone else started.
     layer->getRecordTimer()->stop();
-    layer->endLiveBlend();
+    if (layer->isLiveBlending()) {
+        layer->endLiveBlend();
+    } else {
+        // A press that started nothing (fewer than two dots) is closed as a
+        // drag would be: whatever edit is open (a burst of fills) is
+        // committed, and the manipulation ended; the host ignores an end
+        // that no start matches.
+        layer->finishEdit(QStringLiteral("Kinetoring"));
+        if (hxApp && hxApp->getInterface())
+            if (HxViewportMgr* viewports = hxApp->getInterface()->getViewportMgr())
+                viewports->endManipulation();
+    }
     if (hxScene) {
         if (HxAudioClip* clip = hxScene->getAudio())
             clip->stop();

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOption>
+#include <QUndoStack>
 #include <QWheelEvent>
 #include <cmath>
 #include <limits>
@@ -334,6 +335,13 @@ TEST_F(HxKinetorLayerViewTest, PreviewDragRunsTheLiveBlendAndHoldsOffTimeChanges
     EXPECT_FALSE(active->getRecordTimer()->isActive()) << "one dot: nothing starts";
     EXPECT_FLOAT_EQ(cursor->x(), -1.0f);
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    // Its release still closes what the layer has open (a burst of fills, say) as a drag's would.
+    active->beginEdit();
+    m_figure->getXPosControl()->setValue(hxScene->getTime(), 5.0f);
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    EXPECT_EQ(hxUndoStack->undoStack()->undoText(), QStringLiteral("Kinetoring"));
+    EXPECT_FALSE(m_window->getViewportMgr()->isManipulating());
 
     addDot(60.0f, 10.0f, active);
     HxViewportMgr* viewports = m_window->getViewportMgr();
