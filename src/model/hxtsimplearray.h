@@ -39,7 +39,7 @@ public:
     }
 
     // Adds room for count more elements. Without keepContents the elements
-    // are dropped, so the array is empty afterwards.
+    // keep their number but not their values: they read as zero bytes.
     void grow(int count, bool keepContents)
     {
         if (count < 0)
@@ -57,7 +57,7 @@ public:
         if (keepContents && m_data && m_count > 0)
             std::memcpy(static_cast<void*>(data), m_data, std::size_t(m_count) * sizeof(T));
         else
-            m_count = 0;
+            std::memset(static_cast<void*>(data), 0, std::size_t(m_count) * sizeof(T));
         hxFree(m_data);
         m_capacity = capacity;
         m_data = data;

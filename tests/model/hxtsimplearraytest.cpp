@@ -39,6 +39,10 @@ TEST(HxTSimpleArrayTest, GrowsByWholeBlocksKeepingContents)
         EXPECT_EQ(array.at(i), i + 0.25);
     EXPECT_EQ(outputOf([&] { array.grow(INT_MAX, true); }), QStringList{"thrown: Out of Memory"});
     EXPECT_EQ(array.at(16), 16.25) << "contents survive a failed growth";
+    array.grow(3, false);
+    EXPECT_EQ(array.capacity(), 35);
+    EXPECT_EQ(array.count(), 17) << "growing without the contents keeps their number";
+    EXPECT_EQ(array.at(16), 0.0);
 }
 
 TEST(HxTSimpleArrayTest, BadBlockSizeOrIndexWarnsAndCarriesOnButAnEmptyArrayThrows)
