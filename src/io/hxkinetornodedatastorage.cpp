@@ -53,8 +53,9 @@ void HxKinetorNodeData::setPointer(const HxInFile* file, short id, short index, 
         const double value = m_loadBuffer.at(index);
         auto* property =
             object ? qobject_cast<HxFloatProperty*>(object->assertCast("HxFloatProperty")) : nullptr;
-        if (property)
-            m_propValues.insert(property, value);
+        // A property the file cannot name keeps its value under a null key,
+        // which no property matches, and goes back out as it came in.
+        m_propValues.insert(property, value);
     }
     HxBase::setPointer(file, id, index, object);
 }

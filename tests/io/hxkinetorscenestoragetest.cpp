@@ -195,6 +195,28 @@ TEST_F(HxKinetorSceneStorageTest, TwoLayersOfThreeDotsOnATwentyBoneFigureWriteTh
     }
 }
 
+// A recorded value whose property the file cannot name (it belonged to nothing the scene holds)
+// is read back under a null key, which matches no property, and is written out again as it came.
+TEST_F(HxKinetorSceneStorageTest, AValueOfAPropertyTheFileCannotNameKeepsANullKey)
+{
+    HxSkeleton* figure = HxKinetorSceneBuilder::addChain(QStringLiteral("Chain"), 2);
+    HxKinetorLayer* layer = m_builder->addLayer(figure, QStringLiteral("A"), {{0, 0}, {50, 0}});
+    HxFloatProperty stray(nullptr, QStringLiteral("Stray"), QStringLiteral("Stray"));
+    layer->getPoses().first()->getNodeDataAt(0)->getPropValues()[&stray] = 0.75;
+
+    for (int trip = 0; trip < 2; ++trip) {
+        const QByteArray bytes = HxSceneFile::toBytes();
+        hxScene->clear();
+        ASSERT_TRUE(load(bytes)) << m_error.toStdString();
+        HxKinetorLayer* loaded = pane()->getLayerGroupByNode(hxScene->nodes().first())->layerAt(0);
+        const HxKinetorNodeData::PropertyValues& values =
+            loaded->getPoses().first()->getNodeDataAt(0)->getPropValues();
+        ASSERT_EQ(values.size(), 1) << "trip " << trip;
+        EXPECT_EQ(values.firstKey(), nullptr);
+        EXPECT_EQ(values.first(), 0.75);
+    }
+}
+
 TEST_F(HxKinetorSceneStorageTest, PosesOfTheOlderFormAreConvertedAndTheirNodeTakesThem)
 {
     HxSkeleton* figure = HxKinetorSceneBuilder::addChain(QStringLiteral("Chain"), 3);
