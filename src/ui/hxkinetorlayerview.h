@@ -64,7 +64,10 @@ public:
     float getZoom() const { return m_zoom; }
     float getOriginX() const { return m_originX; }
     float getOriginY() const { return m_originY; }
-    // The stored view of a scene file, taken as it is.
+    // The stored view of a scene file, taken without a repaint. The one
+    // liberty: a zoom outside MinZoom..MaxZoom is brought inside (one that
+    // is not above 0 reads as 1), as every other way of zooming does, so
+    // that the view can always divide by it and reach whole pixels.
     void setViewState(float zoom, float originX, float originY);
 
     // The first dot, in list order, within HitRadius of the layer point in
