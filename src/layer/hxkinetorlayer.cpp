@@ -368,8 +368,8 @@ void HxKinetorLayer::beginEdit()
 
 void HxKinetorLayer::finishEdit(const QString& caption)
 {
-    // Properties first so that their undo items land in the group before it
-    // is committed.
+    // Every node and property closes its bracket before the group is
+    // committed, so that their undo items land in it.
     const QList<QPointer<HxNode>> nodes = std::exchange(m_editNodes, {});
     const QList<QPointer<HxFloatProperty>> properties = std::exchange(m_editProperties, {});
     for (const QPointer<HxNode>& node : nodes) {
