@@ -317,8 +317,11 @@ HxFloatProperty* const* HxKinetorBlendPlan::tickTargets()
         m_finite[n] = m_finite[n] && anglesFinite && blend.node;
         whole = whole && m_finite[n];
     }
-    whole = whole && std::all_of(m_properties.begin(), m_properties.end(),
-                                 [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); });
+    // Nothing the plan points at is gone while the structure count stands
+    // where it stood when the plan was built.
+    whole = whole && (m_structureEdits == HxBase::structureEdits() ||
+                      std::all_of(m_properties.begin(), m_properties.end(),
+                                  [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); }));
     if (whole)
         return m_targets.data();
 
