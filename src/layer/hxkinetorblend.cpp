@@ -88,10 +88,7 @@ inline void averageInto(RowLanes& a, const RowLanes& b)
 
 // One pass of the iteration over every lane of rows: each row moves halfway
 // towards the cross product of the other two, then back to unit length.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&next)[3])
+HX_LANE_CLONES void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&next)[3])
 {
     cross(rows[1], rows[2], next[0]);
     cross(rows[2], rows[0], next[1]);
@@ -109,10 +106,7 @@ void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&next)[3])
 // Takes each unfinished lane's next rows, and marks a lane finished once the
 // float sum of its rows' squared dot products is below 1e-6. Finished lanes
 // keep their rows; a lane is one int of done, 0 or 1.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void acceptStep(RowLanes (&rows)[3], const RowLanes (&next)[3], int (&done)[kLanes])
+HX_LANE_CLONES void acceptStep(RowLanes (&rows)[3], const RowLanes (&next)[3], int (&done)[kLanes])
 {
     for (int l = 0; l < kLanes; ++l) {
         const bool keep = done[l] != 0;
@@ -121,9 +115,12 @@ void acceptStep(RowLanes (&rows)[3], const RowLanes (&next)[3], int (&done)[kLan
             rows[r].y[l] = keep ? rows[r].y[l] : next[r].y[l];
             rows[r].z[l] = keep ? rows[r].z[l] : next[r].z[l];
         }
-        const float xy = rows[0].x[l] * rows[1].x[l] + rows[0].y[l] * rows[1].y[l] + rows[0].z[l] * rows[1].z[l];
-        const float yz = rows[1].x[l] * rows[2].x[l] + rows[1].y[l] * rows[2].y[l] + rows[1].z[l] * rows[2].z[l];
-        const float zx = rows[2].x[l] * rows[0].x[l] + rows[2].y[l] * rows[0].y[l] + rows[2].z[l] * rows[0].z[l];
+        const float xy =
+            rows[0].x[l] * rows[1].x[l] + rows[0].y[l] * rows[1].y[l] + rows[0].z[l] * rows[1].z[l];
+        const float yz =
+            rows[1].x[l] * rows[2].x[l] + rows[1].y[l] * rows[2].y[l] + rows[1].z[l] * rows[2].z[l];
+        const float zx =
+            rows[2].x[l] * rows[0].x[l] + rows[2].y[l] * rows[0].y[l] + rows[2].z[l] * rows[0].z[l];
         done[l] = (xy * xy + yz * yz + zx * zx < 1e-6f ? 1 : 0) | done[l];
     }
 }

@@ -104,6 +104,15 @@ void hxClearUpperVectorHalves();
 // scaled by the reciprocal of its length, without a call per operation.
 void hxOrthonormalizeRotation(HxMatrix4& matrix);
 
+// Lane loops are built twice, for plain x86-64 and for AVX2, and the machine
+// picks one at run time, so the build's baseline stays plain x86-64. Neither
+// uses FMA, so each product and sum rounds exactly as in the plain loop.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define HX_LANE_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define HX_LANE_CLONES
+#endif
+
 // The rows of up to eight rotations side by side, a lane per rotation, so
 // that each lane loop runs in vector registers.
 struct HxRotationRowLanes

@@ -27,15 +27,6 @@ constexpr int kRotColumn = 7;
 constexpr int kTransformColumns = 16;
 constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
 
-// Cloned for AVX2 where the machine has it (the build's baseline stays plain
-// x86-64); without FMA either way, so each product and sum is rounded
-// exactly as in the plain loop.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define HX_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define HX_LANE_CLONES
-#endif
-
 // One dot's share of every channel.
 HX_LANE_CLONES void accumulate(double* __restrict out, const double* __restrict values, double weight,
                                std::size_t count)
@@ -265,7 +256,8 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
         const double* table = m_table.data();
         std::size_t i = 0;
         for (; i + 4 <= dots; i += 4)
-            accumulateFour(m_blended.data(), table + i * m_rowStride, m_rowStride, m_weights.data() + i, columns);
+            accumulateFour(m_blended.data(), table + i * m_rowStride, m_rowStride, m_weights.data() + i,
+                           columns);
         for (; i < dots; ++i)
             accumulate(m_blended.data(), table + i * m_rowStride, m_weights[i], columns);
         return;
@@ -319,9 +311,10 @@ HxFloatProperty* const* HxKinetorBlendPlan::tickTargets()
     }
     // Nothing the plan points at is gone while the structure count stands
     // where it stood when the plan was built.
-    whole = whole && (m_structureEdits == HxBase::structureEdits() ||
-                      std::all_of(m_properties.begin(), m_properties.end(),
-                                  [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); }));
+    whole =
+        whole && (m_structureEdits == HxBase::structureEdits() ||
+                  std::all_of(m_properties.begin(), m_properties.end(),
+                              [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); }));
     if (whole)
         return m_targets.data();
 

@@ -98,16 +98,12 @@ private:
     // The table's rows and the blended sums start on cache lines, so that
     // the vector loads and stores of the pass over the table never straddle
     // two lines, whatever the heap hands out.
-    template <class T>
-    struct CacheLineAllocator
+    template <class T> struct CacheLineAllocator
     {
         using value_type = T;
         static constexpr std::align_val_t Alignment{64};
         CacheLineAllocator() = default;
-        template <class U>
-        CacheLineAllocator(const CacheLineAllocator<U>&)
-        {
-        }
+        template <class U> CacheLineAllocator(const CacheLineAllocator<U>&) {}
         T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
         void deallocate(T* p, std::size_t n) { ::operator delete(p, n * sizeof(T), Alignment); }
         bool operator==(const CacheLineAllocator&) const { return true; }

@@ -11,14 +11,6 @@
 
 namespace {
 
-// Lane loops are cloned for AVX2 where the machine has it; the build's
-// baseline stays plain x86-64.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define HX_LANE_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define HX_LANE_CLONES
-#endif
-
 constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kPi = 3.141592653589793116;
 constexpr double kHalfPi = 1.570796326794896558;
@@ -66,7 +58,8 @@ inline double atanUnit(double z)
     return base + (u + u * (series * u2));
 }
 
-HX_LANE_CLONES void atan2Lanes(const double* __restrict y, const double* __restrict x, double* __restrict angles, int count)
+HX_LANE_CLONES void atan2Lanes(const double* __restrict y, const double* __restrict x,
+                               double* __restrict angles, int count)
 {
     for (int n = 0; n < count; ++n) {
         const double ay = std::fabs(y[n]);

@@ -56,8 +56,8 @@ TEST(EulerBatchTest, ArcTangentMatchesTheLibraryWithinTwoUlps)
         const double expected = std::atan2(ys[n], xs[n]);
         ASSERT_EQ(std::signbit(angles[n]), std::signbit(expected)) << ys[n] << ", " << xs[n];
         worst = std::max(worst, ulpsApart(angles[n], expected));
-        ASSERT_LE(ulpsApart(angles[n], expected), 2) << "atan2(" << ys[n] << ", " << xs[n] << ") = " << angles[n]
-                                                    << ", library " << expected;
+        ASSERT_LE(ulpsApart(angles[n], expected), 2)
+            << "atan2(" << ys[n] << ", " << xs[n] << ") = " << angles[n] << ", library " << expected;
     }
     RecordProperty("worst_ulps", int(worst));
 }
