@@ -105,7 +105,7 @@ private:
         CacheLineAllocator() = default;
         template <class U> CacheLineAllocator(const CacheLineAllocator<U>&) {}
         T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
-        void deallocate(T* p, std::size_t n) { ::operator delete(p, n * sizeof(T), Alignment); }
+        void deallocate(T* p, std::size_t) { ::operator delete(p, Alignment); }
         bool operator==(const CacheLineAllocator&) const { return true; }
     };
     using AlignedDoubles = std::vector<double, CacheLineAllocator<double>>;
