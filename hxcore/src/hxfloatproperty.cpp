@@ -72,15 +72,12 @@ void HxFloatProperty::setValue(float value)
     }
 }
 
+// Outside an edit bracket a set is its own undo step; a value that is no
+// number is never set, inside a bracket or out.
 void HxFloatProperty::setValueOutsideEdit(HxTime time, float value)
 {
-    if (!std::isfinite(value))
+    if (!std::isfinite(value) || m_editDepth > 0)
         return;
-    if (m_editDepth > 0) {
-        m_state.keys.set(time, clamped(value));
-        notify(true);
-        return;
-    }
     auto before = stateBeforeChange();
     m_state.keys.set(time, clamped(value));
     changed(std::move(before), true);

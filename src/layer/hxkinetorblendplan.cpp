@@ -134,7 +134,6 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
     blend.order = node->getRotationOrder();
     blend.transformColumn = transform ? m_columns : -1;
     blend.propertyColumn = m_columns + (transform ? kTransformColumns : 0);
-    blend.firstProperty = int(m_properties.size());
     blend.propertyCount = int(gather.properties.size());
     m_columns = blend.propertyColumn + blend.propertyCount;
     if (transform) {
@@ -147,10 +146,7 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
             node->getZRotControl()};
         m_targets.insert(m_targets.end(), std::begin(controls), std::end(controls));
     }
-    for (HxFloatProperty* property : std::as_const(gather.properties)) {
-        m_properties.emplace_back(property);
-        m_targets.push_back(property);
-    }
+    m_targets.insert(m_targets.end(), gather.properties.begin(), gather.properties.end());
     if (transform) {
         // Rotations of one order are converted together; an order outside
         // the enum counts as XYZ, as everywhere else.
@@ -220,7 +216,8 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
                                const HxTimeRange& range, bool perChannel)
 {
     hxClearUpperVectorHalves();
-    if (!canBlend() || !std::isfinite(cursorX) || !std::isfinite(cursorY))
+    if (!canBlend() || !std::isfinite(cursorX) || !std::isfinite(cursorY) ||
+        m_structureEdits != HxBase::structureEdits())
         return false;
     if (!perChannel && !m_system.weightsAt(cursorX, cursorY, m_weights.data()))
         return false;
@@ -297,38 +294,18 @@ bool HxKinetorBlendPlan::isFinite(const NodeBlend& blend) const
 }
 
 // Where this tick's values go: the plan's targets, unless a node is left
-// out (gone, or not finite) or a property is gone, which this tick's copy
-// of them marks with nulls. Finite flags end up false for nodes left out.
+// out (its values are not finite), which this tick's copy of them marks
+// with nulls. Angles from a finite rotation are finite.
 HxFloatProperty* const* HxKinetorBlendPlan::tickTargets()
 {
-    bool whole = true;
-    for (std::size_t n = 0; n < m_nodes.size(); ++n) {
-        const NodeBlend& blend = m_nodes[n];
-        const bool anglesFinite =
-            blend.transformColumn < 0 || allFinite(m_values.data() + blend.transformColumn + kRotColumn, 3);
-        m_finite[n] = m_finite[n] && anglesFinite && blend.node;
-        whole = whole && m_finite[n];
-    }
-    // Nothing the plan points at is gone while the structure count stands
-    // where it stood when the plan was built.
-    whole =
-        whole && (m_structureEdits == HxBase::structureEdits() ||
-                  std::all_of(m_properties.begin(), m_properties.end(),
-                              [](const QPointer<HxFloatProperty>& property) { return !property.isNull(); }));
-    if (whole)
+    if (std::all_of(m_finite.begin(), m_finite.end(), [](char finite) { return finite != 0; }))
         return m_targets.data();
-
     m_tickTargets = m_targets;
     for (std::size_t n = 0; n < m_nodes.size(); ++n) {
         const NodeBlend& blend = m_nodes[n];
-        HxFloatProperty** targets = m_tickTargets.data();
-        if (!m_finite[n]) {
-            std::fill(targets + blend.firstColumn(), targets + blend.endColumn(), nullptr);
-            continue;
-        }
-        for (int p = 0; p < blend.propertyCount; ++p)
-            if (!m_properties[std::size_t(blend.firstProperty + p)])
-                targets[blend.propertyColumn + p] = nullptr;
+        if (!m_finite[n])
+            std::fill(m_tickTargets.begin() + blend.firstColumn(), m_tickTargets.begin() + blend.endColumn(),
+                      nullptr);
     }
     return m_tickTargets.data();
 }
@@ -344,7 +321,6 @@ void HxKinetorBlendPlan::clearAnimation(const HxTimeRange& range)
         if (blend.transformColumn >= 0)
             blend.node->clearAnimData(range);
         for (int p = 0; p < blend.propertyCount; ++p)
-            if (HxFloatProperty* property = m_properties[std::size_t(blend.firstProperty + p)])
-                property->deleteKeys(range);
+            m_targets[std::size_t(blend.propertyColumn + p)]->deleteKeys(range);
     }
 }

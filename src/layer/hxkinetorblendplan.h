@@ -46,7 +46,9 @@ public:
     // Blends at the cursor and sets every varying value at the time; with
     // clearing, the animation over the range is removed first. perChannel
     // solves the system once per channel (the reference) instead of using
-    // the weights. False, with nothing set, when the weights are not finite.
+    // the weights. False, with nothing set, when the weights are not finite
+    // or the scene's make-up changed since the plan was built (a node or
+    // property it would set may be gone).
     bool apply(float cursorX, float cursorY, HxTime time, bool clearing, const HxTimeRange& range,
                bool perChannel);
 
@@ -55,11 +57,10 @@ private:
     // the table (or -1), then a run of property columns and their targets.
     struct NodeBlend
     {
-        QPointer<HxNode> node;
+        HxNode* node = nullptr;
         HxRotationOrder order = HxRotationOrder::XYZ;
         int transformColumn = -1;
         int propertyColumn = 0;
-        int firstProperty = 0;
         int propertyCount = 0;
         // The node's columns of the table are [firstColumn(), endColumn()).
         int firstColumn() const { return transformColumn >= 0 ? transformColumn : propertyColumn; }
@@ -94,7 +95,6 @@ private:
     HxKinetorBlendSystem m_system;
 
     std::vector<NodeBlend> m_nodes;
-    std::vector<QPointer<HxFloatProperty>> m_properties;
     // The table's rows and the blended sums start on cache lines, so that
     // the vector loads and stores of the pass over the table never straddle
     // two lines, whatever the heap hands out.
@@ -122,8 +122,8 @@ private:
     // One target per column of the table, the column's value going there:
     // a transform's ten controls in its first ten columns (the rotation's
     // angles in the first three rotation elements), none for the rest.
-    // Valid while the node and the properties are; tickTargets() checks,
-    // and copies them with nulls into m_tickTargets when one is not.
+    // Valid while the structure count stands; tickTargets() copies them
+    // with nulls into m_tickTargets for nodes left out of a tick.
     std::vector<HxFloatProperty*> m_targets;
     std::vector<HxFloatProperty*> m_tickTargets;
     std::vector<char> m_finite;

@@ -51,7 +51,7 @@ int toPixel(float value)
 const QStyle* canvasStyle(const QWidget* widget)
 {
     QStyle* style = widget->style();
-    if (style && (style->inherits("HxStyle") || style->pixelMetric(HxStyle::PM_PoseDotSize) > 0))
+    if (style && style->pixelMetric(HxStyle::PM_PoseDotSize) > 0)
         return style;
     static QPointer<HxStyle> fallback;
     if (!fallback) {
@@ -393,9 +393,8 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
         // committed, and the manipulation ended; the host ignores an end
         // that no start matches.
         layer->finishEdit(QStringLiteral("Kinetoring"));
-        if (hxApp && hxApp->getInterface())
-            if (HxViewportMgr* viewports = hxApp->getInterface()->getViewportMgr())
-                viewports->endManipulation();
+        if (HxViewportMgr* viewports = viewportMgr())
+            viewports->endManipulation();
     }
     if (hxScene) {
         if (HxAudioClip* clip = hxScene->getAudio())
