@@ -11,6 +11,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
 #include <immintrin.h>
@@ -103,26 +104,58 @@ HX_LANE_CLONES void orthonormalizeStep(const RowLanes (&rows)[3], RowLanes (&nex
     averageInto(next[2], rows[2]);
 }
 
+// One row coordinate's lanes as a vector, and lane masks (all ones or all
+// zeros) of the same width. Passed by reference: vectors by value change
+// the calling convention between the default and the AVX2 clones.
+using FloatLanes = float __attribute__((vector_size(sizeof(float) * kLanes)));
+using IntLanes = int __attribute__((vector_size(sizeof(int) * kLanes)));
+
+// out = a in the lanes where the mask is set, b in the others, bit for bit.
+inline void chooseLanes(const IntLanes& mask, const float (&a)[kLanes], const float (&b)[kLanes],
+                        float (&out)[kLanes])
+{
+    IntLanes av, bv;
+    std::memcpy(&av, a, sizeof av);
+    std::memcpy(&bv, b, sizeof bv);
+    const IntLanes chosen = (mask & av) | (~mask & bv);
+    std::memcpy(out, &chosen, sizeof chosen);
+}
+
+// The lanes of a row's x, y and z dotted with another row's, in float.
+inline void dotLanes(const RowLanes& a, const RowLanes& b, FloatLanes& out)
+{
+    FloatLanes ax, ay, az, bx, by, bz;
+    std::memcpy(&ax, a.x, sizeof ax);
+    std::memcpy(&ay, a.y, sizeof ay);
+    std::memcpy(&az, a.z, sizeof az);
+    std::memcpy(&bx, b.x, sizeof bx);
+    std::memcpy(&by, b.y, sizeof by);
+    std::memcpy(&bz, b.z, sizeof bz);
+    out = ax * bx + ay * by + az * bz;
+}
+
 // Takes each unfinished lane's next rows, and marks a lane finished once the
 // float sum of its rows' squared dot products is below 1e-6. Finished lanes
-// keep their rows; a lane is one int of done, 0 or 1.
+// keep their rows; a lane is one int of done, 0 or 1. In vectors by hand:
+// written as a loop over lanes, the choice compiles to masked loads and
+// stores, which cost more than the rest of the pass on some cores.
 HX_LANE_CLONES void acceptStep(RowLanes (&rows)[3], const RowLanes (&next)[3], int (&done)[kLanes])
 {
-    for (int l = 0; l < kLanes; ++l) {
-        const bool keep = done[l] != 0;
-        for (int r = 0; r < 3; ++r) {
-            rows[r].x[l] = keep ? rows[r].x[l] : next[r].x[l];
-            rows[r].y[l] = keep ? rows[r].y[l] : next[r].y[l];
-            rows[r].z[l] = keep ? rows[r].z[l] : next[r].z[l];
-        }
-        const float xy =
-            rows[0].x[l] * rows[1].x[l] + rows[0].y[l] * rows[1].y[l] + rows[0].z[l] * rows[1].z[l];
-        const float yz =
-            rows[1].x[l] * rows[2].x[l] + rows[1].y[l] * rows[2].y[l] + rows[1].z[l] * rows[2].z[l];
-        const float zx =
-            rows[2].x[l] * rows[0].x[l] + rows[2].y[l] * rows[0].y[l] + rows[2].z[l] * rows[0].z[l];
-        done[l] = (xy * xy + yz * yz + zx * zx < 1e-6f ? 1 : 0) | done[l];
+    IntLanes finished;
+    std::memcpy(&finished, done, sizeof finished);
+    const IntLanes keep = finished != 0;
+    for (int r = 0; r < 3; ++r) {
+        chooseLanes(keep, rows[r].x, next[r].x, rows[r].x);
+        chooseLanes(keep, rows[r].y, next[r].y, rows[r].y);
+        chooseLanes(keep, rows[r].z, next[r].z, rows[r].z);
     }
+    FloatLanes xy, yz, zx;
+    dotLanes(rows[0], rows[1], xy);
+    dotLanes(rows[1], rows[2], yz);
+    dotLanes(rows[2], rows[0], zx);
+    const IntLanes converged = xy * xy + yz * yz + zx * zx < 1e-6f;
+    const IntLanes nowDone = (converged & 1) | finished;
+    std::memcpy(done, &nowDone, sizeof nowDone);
 }
 
 } // namespace
@@ -401,13 +434,33 @@ void hxOrthonormalizeRotation(HxMatrix4& matrix)
         rows[r].z[0] = matrix.m[r][2];
     }
     // The other lanes hold zero rows and are left out from the start.
-    int done[kLanes] = {0, 1, 1, 1, 1, 1, 1, 1};
+    int done[kLanes];
+    std::fill(std::begin(done), std::end(done), 1);
+    done[0] = 0;
     hxOrthonormalizeLanes(rows, done);
     for (int r = 0; r < 3; ++r) {
         matrix.m[r][0] = rows[r].x[0];
         matrix.m[r][1] = rows[r].y[0];
         matrix.m[r][2] = rows[r].z[0];
     }
+}
+
+HX_LANE_CLONES void hxMarkNonFiniteLanes(const HxRotationRowLanes (&rows)[3],
+                                         int (&done)[HxRotationRowLanes::Lanes])
+{
+    const IntLanes exponent = IntLanes{} + 0x7f800000;
+    IntLanes notFinite = {};
+    for (const RowLanes& row : rows) {
+        for (const float (*coordinate)[kLanes] : {&row.x, &row.y, &row.z}) {
+            IntLanes bits;
+            std::memcpy(&bits, *coordinate, sizeof bits);
+            notFinite |= (bits & exponent) == exponent;
+        }
+    }
+    IntLanes marked;
+    std::memcpy(&marked, done, sizeof marked);
+    marked |= notFinite & 1;
+    std::memcpy(done, &marked, sizeof marked);
 }
 
 void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes])

@@ -124,3 +124,6 @@ struct HxRotationRowLanes
 // giving exactly what it would alone; a lane is finished (1) once it
 // converges, and lanes that start at 1 are left as they are.
 void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
+// Marks finished (1) every lane with a value that is not finite, which is
+// left as it is.
+void hxMarkNonFiniteLanes(const HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);

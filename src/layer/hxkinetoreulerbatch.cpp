@@ -225,19 +225,22 @@ void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int 
 
 void HxKinetorEulerBatch::convertBlock(float* values, const int* offsets, int count, HxRotationOrder order)
 {
-    // Lanes past the last rotation keep zero rows, which need no
-    // orthonormalizing, give the identity and are never written.
-    HxRotationRowLanes rows[3] = {};
+    // Lanes past the last rotation take zero rows, which need no
+    // orthonormalizing, give the identity and are never written. Every lane
+    // is written here, so the rows need no clearing first.
+    static constexpr float kZeroRows[9] = {};
+    HxRotationRowLanes rows[3];
     int done[kLanes];
     for (int n = 0; n < kLanes; ++n) {
-        const float* m = n < count ? values + offsets[n] : nullptr;
-        done[n] = !m || !std::all_of(m, m + 9, [](float v) { return std::isfinite(v); });
-        for (int r = 0; r < 3 && m; ++r) {
+        const float* m = n < count ? values + offsets[n] : kZeroRows;
+        for (int r = 0; r < 3; ++r) {
             rows[r].x[n] = m[3 * r];
             rows[r].y[n] = m[3 * r + 1];
             rows[r].z[n] = m[3 * r + 2];
         }
+        done[n] = n >= count;
     }
+    hxMarkNonFiniteLanes(rows, done);
     hxOrthonormalizeLanes(rows, done);
 
     RotationLanes lanes;

@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <bit>
 #include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -67,7 +68,8 @@ TEST(EulerBatchTest, ArcTangentMatchesTheLibraryWithinTwoUlps)
 // random rotations, which take every branch of the matrix-to-quaternion step;
 // on matrices a little off orthonormal, as a blend leaves them; at and next to
 // a middle angle of 90 degrees (the lock branch); on matrices no rotation
-// comes from, which both take to the identity; and, stored in any order and
+// comes from, which both take to the identity, and on those holding a value
+// that is not finite; and, stored in any order and
 // in any number, each rotation's angles land over its own first three floats.
 TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
 {
@@ -109,6 +111,10 @@ TEST(EulerBatchTest, DegreesMatchTheSingleConversionInEveryOrder)
     }
     addRotation(HxQuat()); // identity: zeros on both sides of many arc tangents
     matrices.push_back(HxMatrix4{});
+    // A value that is not finite in a rotation amid finite ones, so that
+    // its pass of lanes holds both.
+    matrices[37].m[1][2] = std::numeric_limits<float>::quiet_NaN();
+    matrices[42].m[2][0] = -std::numeric_limits<float>::infinity();
 
     // Stored back to front with a gap after each, so that the offsets run
     // down and no two rotations touch; 6,028 is not a multiple of the lanes.
