@@ -47,14 +47,16 @@ inline double atanUnit(double z)
     base = z > kMid4 ? 4 * kStep : base;
     const double u = (z - c) / (1.0 + z * c);
     const double u2 = u * u;
-    double series = 1.0 / 17.0;
-    series = series * u2 - 1.0 / 15.0;
-    series = series * u2 + 1.0 / 13.0;
-    series = series * u2 - 1.0 / 11.0;
-    series = series * u2 + 1.0 / 9.0;
-    series = series * u2 - 1.0 / 7.0;
-    series = series * u2 + 1.0 / 5.0;
-    series = series * u2 - 1.0 / 3.0;
+    // The series in u2 summed as pairs of terms, then pairs of pairs: four
+    // short chains of products instead of one long one, and the error stays
+    // far below the last bit of the result, as the series is scaled by u2 u.
+    const double u4 = u2 * u2;
+    const double u8 = u4 * u4;
+    const double terms01 = -1.0 / 3.0 + u2 * (1.0 / 5.0);
+    const double terms23 = -1.0 / 7.0 + u2 * (1.0 / 9.0);
+    const double terms45 = -1.0 / 11.0 + u2 * (1.0 / 13.0);
+    const double terms67 = -1.0 / 15.0 + u2 * (1.0 / 17.0);
+    const double series = (terms01 + u4 * terms23) + u8 * (terms45 + u4 * terms67);
     return base + (u + u * (series * u2));
 }
 
