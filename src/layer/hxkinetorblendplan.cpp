@@ -27,12 +27,13 @@ constexpr int kRotColumn = 7;
 constexpr int kTransformColumns = 16;
 constexpr int kRotElements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
 
-// One dot's share of every channel.
+// One dot's share of every channel; the first dot's (fresh) starts every
+// sum from zero, as adding to a cleared sum would, without the clearing.
 HX_LANE_CLONES void accumulate(double* __restrict out, const double* __restrict values, double weight,
-                               std::size_t count)
+                               std::size_t count, bool fresh)
 {
     for (std::size_t c = 0; c < count; ++c)
-        out[c] += weight * values[c];
+        out[c] = (fresh ? 0.0 : out[c]) + weight * values[c];
 }
 
 // Four dots' shares, added one dot after the other as four calls of
@@ -42,7 +43,7 @@ HX_LANE_CLONES void accumulate(double* __restrict out, const double* __restrict 
 // fifth with where the heap put the sums against the table (loads that
 // only seem to depend on an earlier store wait for it).
 HX_LANE_CLONES void accumulateFour(double* __restrict out, const double* __restrict rows, std::size_t stride,
-                                   const double* weights, std::size_t count)
+                                   const double* weights, std::size_t count, bool fresh)
 {
     const double w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
     const double* __restrict v0 = rows;
@@ -50,13 +51,28 @@ HX_LANE_CLONES void accumulateFour(double* __restrict out, const double* __restr
     const double* __restrict v2 = v1 + stride;
     const double* __restrict v3 = v2 + stride;
     for (std::size_t c = 0; c < count; ++c) {
-        double sum = out[c];
+        double sum = fresh ? 0.0 : out[c];
         sum += w0 * v0[c];
         sum += w1 * v1[c];
         sum += w2 * v2[c];
         sum += w3 * v3[c];
         out[c] = sum;
     }
+}
+
+// Every blended channel as the float it is set as; false when any of them
+// is not finite. A float is not finite when its exponent bits are all ones;
+// or-ing integers, unlike summing floats, is a reduction the compiler may
+// vectorize.
+HX_LANE_CLONES bool narrowToFloats(const double* __restrict blended, float* __restrict values, int count)
+{
+    constexpr quint32 kExponent = 0x7f800000u;
+    quint32 notFinite = 0;
+    for (int c = 0; c < count; ++c) {
+        values[c] = float(blended[c]);
+        notFinite |= (std::bit_cast<quint32>(values[c]) & kExponent) == kExponent;
+    }
+    return notFinite == 0;
 }
 
 bool allFinite(const float* values, int count)
@@ -227,7 +243,7 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     // a node that keeps its last frame. Every conversion comes before the
     // first value set, as setting values runs signal handlers that may dirty
     // the vector registers again.
-    const bool allFinite = convertToFloats();
+    const bool allFinite = narrowToFloats(m_blended.data(), m_values.data(), m_columns);
     for (std::size_t n = 0; n < m_nodes.size(); ++n)
         m_finite[n] = allFinite || isFinite(m_nodes[n]);
     // The angles go where the targets expect them: over the first three
@@ -249,14 +265,13 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     const std::size_t dots = m_dotPoses.size();
     if (!perChannel) {
         // Summed dot by dot in list order, as one channel's sum would be.
-        std::fill(m_blended.begin(), m_blended.end(), 0.0);
         const double* table = m_table.data();
         std::size_t i = 0;
         for (; i + 4 <= dots; i += 4)
             accumulateFour(m_blended.data(), table + i * m_rowStride, m_rowStride, m_weights.data() + i,
-                           columns);
+                           columns, i == 0);
         for (; i < dots; ++i)
-            accumulate(m_blended.data(), table + i * m_rowStride, m_weights[i], columns);
+            accumulate(m_blended.data(), table + i * m_rowStride, m_weights[i], columns, i == 0);
         return;
     }
     const HxKinetorMatrix& a = m_system.matrix();
@@ -268,24 +283,6 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
             b(int(i) + 1, 1) = m_table[i * m_rowStride + c];
         m_blended[c] = evaluateBlend(a, b, x, m_system.dots(), cursorX, cursorY, m_system.isCollinear(), tc);
     }
-}
-
-// Every blended channel as the float it is set as; false when any of them
-// is not finite.
-bool HxKinetorBlendPlan::convertToFloats()
-{
-    const double* blended = m_blended.data();
-    float* values = m_values.data();
-    // A float is not finite when its exponent bits are all ones; or-ing
-    // integers, unlike summing floats, is a reduction the compiler may
-    // vectorize.
-    constexpr quint32 kExponent = 0x7f800000u;
-    quint32 notFinite = 0;
-    for (int c = 0; c < m_columns; ++c) {
-        values[c] = float(blended[c]);
-        notFinite |= (std::bit_cast<quint32>(values[c]) & kExponent) == kExponent;
-    }
-    return notFinite == 0;
 }
 
 bool HxKinetorBlendPlan::isFinite(const NodeBlend& blend) const

@@ -77,7 +77,6 @@ private:
                   const QList<HxKinetorPose*>& dotPoses, std::vector<Gather>& gathers);
     void gatherNode(const NodeBlend& blend, const Gather& gather);
     void blendChannels(float cursorX, float cursorY, bool perChannel);
-    bool convertToFloats();
     bool isFinite(const NodeBlend& blend) const;
     HxFloatProperty* const* tickTargets();
     void clearAnimation(const HxTimeRange& range);
