@@ -87,20 +87,26 @@ void HxFloatProperty::setValues(HxTime time, HxFloatProperty* const* properties,
                                 int count)
 {
     // Two stages: a property a long stride ahead, then, once it is likely
-    // in, its last key a short stride ahead.
+    // in, its last key a short stride ahead. Of a property, the lines asked
+    // for are the two setValue reads, at its limits and at its key list's
+    // own fields, which between them hold every flag it tests. Looking
+    // ahead pays when the host's drawing has pushed the scene out of the
+    // nearer caches between ticks. The last stretch runs without looking
+    // ahead, so that the loop before it needs no bounds tests.
     constexpr int kKeyAhead = 8;
     constexpr int kPropertyAhead = 2 * kKeyAhead;
-    for (int i = 0; i < count; ++i) {
-        if (i + kPropertyAhead < count) {
-            if (const HxFloatProperty* ahead = properties[i + kPropertyAhead]) {
-                __builtin_prefetch(ahead);
-                __builtin_prefetch(&ahead->m_state);
-            }
+    int i = 0;
+    for (; i < count - kPropertyAhead; ++i) {
+        if (const HxFloatProperty* ahead = properties[i + kPropertyAhead]) [[likely]] {
+            __builtin_prefetch(&ahead->m_min);
+            ahead->m_state.keys.prefetchList();
         }
-        if (i + kKeyAhead < count) {
-            if (const HxFloatProperty* ahead = properties[i + kKeyAhead])
-                ahead->m_state.keys.prefetchLast();
-        }
+        if (const HxFloatProperty* ahead = properties[i + kKeyAhead]) [[likely]]
+            ahead->m_state.keys.prefetchLast();
+        if (HxFloatProperty* property = properties[i]) [[likely]]
+            property->setValue(time, values[i]);
+    }
+    for (; i < count; ++i) {
         if (HxFloatProperty* property = properties[i])
             property->setValue(time, values[i]);
     }

@@ -140,7 +140,8 @@ TEST_F(HxFloatKeys, NodeClearAnimDataOnlyTouchesTheTransformControls)
 
 // Setting many properties at once does what setting them one by one does, in an edit bracket and
 // out of one: keys inserted or replaced, limits applied, non-finite values and null entries passed
-// over, watchers told. Forty properties, so the look-ahead runs past both ends of the list.
+// over, watchers told. Forty properties, so the look-ahead runs past both ends of the list, with a
+// null entry where it looks ahead and one in the stretch where it does not.
 TEST_F(HxFloatKeys, SettingManyAtOnceMatchesSettingThemOneByOne)
 {
     constexpr int kCount = 40;
@@ -160,7 +161,7 @@ TEST_F(HxFloatKeys, SettingManyAtOnceMatchesSettingThemOneByOne)
     QSignalSpy watched(batch[20].get(), &HxFloatProperty::keysChanged);
     std::vector<HxFloatProperty*> targets;
     for (int i = 0; i < kCount; ++i)
-        targets.push_back(i == 7 ? nullptr : batch[std::size_t(i)].get());
+        targets.push_back(i == 7 || i == 33 ? nullptr : batch[std::size_t(i)].get());
 
     for (bool bracketed : {true, false}) {
         std::vector<float> values;
@@ -172,7 +173,7 @@ TEST_F(HxFloatKeys, SettingManyAtOnceMatchesSettingThemOneByOne)
                     property->beginEdit();
         HxFloatProperty::setValues(480, targets.data(), values.data(), kCount);
         for (int i = 0; i < kCount; ++i)
-            if (i != 7)
+            if (targets[std::size_t(i)])
                 single[std::size_t(i)]->setValue(480, values[std::size_t(i)]);
         for (auto* list : {&batch, &single})
             for (auto& property : *list)
@@ -181,7 +182,8 @@ TEST_F(HxFloatKeys, SettingManyAtOnceMatchesSettingThemOneByOne)
         for (int i = 0; i < kCount; ++i)
             ASSERT_EQ(batch[std::size_t(i)]->getKeys(), single[std::size_t(i)]->getKeys()) << i << ", " << bracketed;
     }
-    EXPECT_EQ(batch[7]->getKeys(), (std::vector<HxFloatKey>{{480, 9.0f}})); // the null entry kept its key
+    EXPECT_EQ(batch[7]->getKeys(), (std::vector<HxFloatKey>{{480, 9.0f}})); // the null entries kept their keys
+    EXPECT_EQ(batch[33]->getNumKeys(), 0);
     EXPECT_EQ(batch[0]->getValue(480), -1.0f);
     EXPECT_EQ(watched.count(), 2);
 }

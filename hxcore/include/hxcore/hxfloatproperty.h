@@ -34,9 +34,9 @@ public:
     {
         // Inside an edit bracket the snapshot taken at beginEdit covers
         // undo: what a live blend does a thousand times a tick, kept inline.
-        if (m_editDepth > 0 && std::isfinite(value)) {
+        if (m_editDepth > 0 && std::isfinite(value)) [[likely]] {
             m_state.keys.set(time, clamped(value));
-            if (isWatched())
+            if (isWatched()) [[unlikely]]
                 notify(true);
         } else {
             setValueOutsideEdit(time, value);
