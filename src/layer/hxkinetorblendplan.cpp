@@ -142,8 +142,10 @@ void HxKinetorBlendPlan::planNode(HxNode* node, int index, bool transform, bool 
             return;
     }
     if (properties) {
+        // Pruned against every pose, as the edit brackets prune: a property
+        // that differs only on a dot sharing a cell is still set (and keyed).
         collectAnimatableProperties(gather.properties, node);
-        pruneConstantProperties(gather.properties, dotPoses, unsigned(index));
+        pruneConstantProperties(gather.properties, m_poses, unsigned(index));
     }
     NodeBlend blend;
     blend.node = node;

@@ -83,6 +83,23 @@ TEST_F(BlendPlanTest, MovedDotsAndRewrittenRecordsReachTheNextBlend)
     release();
 }
 
+// A property that differs only on a dot sharing another's cell still varies across the layer's
+// poses: the blend sets it (from the dots that take part) and a Record drag keys it.
+TEST_F(BlendPlanTest, APropertyThatDiffersOnlyOnASharedCellIsStillKeyed)
+{
+    addDot(0, 0, 0, 0, 0.25f);
+    addDot(100, 0, 10, 0, 0.25f);
+    addDot(100, 0, 10, 0, 0.75f)->setPosition(100.5f, 0.25f);
+    m_pane->setMode(HxKinetorPane::RecordMode);
+    press(50, 0);
+    tick(40, 50, 0);
+    tick(40, 60, 0);
+    release();
+    EXPECT_GE(m_smile->getNumKeys(), 2);
+    EXPECT_NEAR(m_smile->getValue(hxScene->getTime()), 0.25, 1e-6);
+    EXPECT_GE(m_hip->getXPosControl()->getNumKeys(), 2);
+}
+
 // A figure changed between drags is blended as it now is: a bone given another rotation order
 // gets angles in that order for the same blended rotation.
 TEST_F(BlendPlanTest, ARotationOrderChangedBetweenDragsReachesTheNextBlend)
