@@ -75,7 +75,7 @@ HxKinetorLayer::~HxKinetorLayer()
     // A hold destroyed without being accepted would revert the drag, and
     // open brackets would keep their properties from ever pushing undo
     // items again; closing the edit keeps what was done.
-    if (m_undoHold || !m_editNodes.isEmpty() || !m_editProperties.isEmpty())
+    if (m_undoHold || !m_editBrackets.isEmpty())
         finishEdit(m_editCaption);
     m_activePose = nullptr;
     qDeleteAll(m_poses);
@@ -333,7 +333,7 @@ void HxKinetorLayer::beginEdit()
 {
     // A fill burst still waiting for its timer is closed as its own step
     // first: dropping its group would revert the frames it filled.
-    if (m_undoHold || !m_editNodes.isEmpty() || !m_editProperties.isEmpty()) {
+    if (m_undoHold || !m_editBrackets.isEmpty()) {
         m_undoTimer->stop();
         finishEdit(m_editCaption);
     }
@@ -355,12 +355,12 @@ void HxKinetorLayer::beginEdit()
     for (int k = 0; k < nodes.size(); ++k) {
         HxNode* node = nodes[k];
         node->beginEdit();
-        m_editNodes.append(node);
+        m_editBrackets.append(node);
         QList<HxFloatProperty*> properties;
         collectVaryingProperties(properties, node, k, m_poses);
         for (HxFloatProperty* property : std::as_const(properties)) {
             property->beginEdit();
-            m_editProperties.append(property);
+            m_editBrackets.append(property);
         }
     }
     m_editCaption = kKinetoringCaption;
@@ -370,14 +370,11 @@ void HxKinetorLayer::finishEdit(const QString& caption)
 {
     // Every node and property closes its bracket before the group is
     // committed, so that their undo items land in it.
-    const QList<QPointer<HxNode>> nodes = std::exchange(m_editNodes, {});
-    const QList<QPointer<HxFloatProperty>> properties = std::exchange(m_editProperties, {});
-    for (const QPointer<HxNode>& node : nodes) {
-        if (node)
+    const QList<QPointer<QObject>> brackets = std::exchange(m_editBrackets, {});
+    for (const QPointer<QObject>& bracket : brackets) {
+        if (auto* node = qobject_cast<HxNode*>(bracket.data()))
             node->finishEdit();
-    }
-    for (const QPointer<HxFloatProperty>& property : properties) {
-        if (property)
+        else if (auto* property = qobject_cast<HxFloatProperty*>(bracket.data()))
             property->finishEdit();
     }
     if (m_undoHold) {
@@ -390,6 +387,11 @@ void HxKinetorLayer::startLiveBlend(float x, float y)
 {
     endLiveBlend();
     m_liveBlend = std::make_unique<HxKinetorLiveBlend>(this, x, y);
+}
+
+bool HxKinetorLayer::liveBlendStopsSound() const
+{
+    return m_liveBlend && m_liveBlend->stopsSoundAtEnd();
 }
 
 void HxKinetorLayer::endLiveBlend()

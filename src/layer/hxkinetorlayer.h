@@ -106,6 +106,9 @@ public:
     void startLiveBlend(float x, float y);
     void endLiveBlend();
     bool isLiveBlending() const { return m_liveBlend != nullptr; }
+    // Whether ending the live blend stops the scene's sound, which it does
+    // when it started it.
+    bool liveBlendStopsSound() const;
 
     // Brackets the edits of every pose node and varying property and opens an
     // undo group; finishEdit closes both, committing one step with the caption.
@@ -172,10 +175,10 @@ private:
     QTimer* m_undoTimer = nullptr;
     std::unique_ptr<HxKinetorLiveBlend> m_liveBlend;
 
-    // What beginEdit bracketed, so that finishEdit closes exactly those
-    // brackets even if the poses changed in between.
-    QList<QPointer<HxNode>> m_editNodes;
-    QList<QPointer<HxFloatProperty>> m_editProperties;
+    // What beginEdit bracketed (each node, then its varying properties), so
+    // that finishEdit closes exactly those brackets, in the same order, even
+    // if the poses changed in between.
+    QList<QPointer<QObject>> m_editBrackets;
     QString m_editCaption;
     BlendSolve m_blendSolve = BlendSolve::Weights;
     // Built on demand from the poses, dropped when the change flags change;

@@ -27,6 +27,8 @@ public:
     // manipulation and stops the sound. Later calls do nothing.
     void end();
     bool isEnded() const { return m_ended; }
+    // Whether ending will stop the sound: it started it and has not ended.
+    bool stopsSoundAtEnd() const { return m_audio && !m_ended; }
 
 private:
     QPointer<HxKinetorLayer> m_layer;

@@ -385,6 +385,9 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
         return;
 
     layer->getRecordTimer()->stop();
+    // A release stops the scene's sound once: a drag that started it stops
+    // it as it ends.
+    const bool soundStopped = layer->liveBlendStopsSound();
     if (layer->isLiveBlending()) {
         layer->endLiveBlend();
     } else {
@@ -396,7 +399,7 @@ void HxKinetorLayerView::mouseReleaseEvent(QMouseEvent*)
         if (HxViewportMgr* viewports = viewportMgr())
             viewports->endManipulation();
     }
-    if (hxScene) {
+    if (hxScene && !soundStopped) {
         if (HxAudioClip* clip = hxScene->getAudio())
             clip->stop();
     }

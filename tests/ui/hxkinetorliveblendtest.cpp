@@ -99,6 +99,7 @@ TEST_F(HxKinetorLiveBlendTest, ReleaseEndsTheDragAndAnExtraReleaseEndsNothingEls
     EXPECT_TRUE(viewports()->isManipulating()) << "the drag ends only the manipulation it started";
     viewports()->endManipulation();
     expectEnded();
+    EXPECT_EQ(m_audio, (QStringList{"seek 0", "rate 1", "play", "stop"})) << "the sound stopped once";
     QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(60, 10));
     EXPECT_EQ(hxUndoStack->undoStack()->count(), 1);
 }
