@@ -72,15 +72,31 @@ void HxFloatProperty::setValue(float value)
     }
 }
 
-// Outside an edit bracket a set is its own undo step; a value that is no
-// number is never set, inside a bracket or out.
-void HxFloatProperty::setValueOutsideEdit(HxTime time, float value)
+// A value that is no number is never set, inside a bracket or out. Inside
+// one the snapshot covers undo; outside, a set is its own undo step.
+void HxFloatProperty::setValueInGeneral(HxTime time, float value)
 {
-    if (!std::isfinite(value) || m_editDepth > 0)
+    if (!std::isfinite(value))
         return;
+    if (m_editDepth > 0) {
+        m_state.keys.set(time, clamped(value));
+        notify(true);
+        return;
+    }
     auto before = stateBeforeChange();
     m_state.keys.set(time, clamped(value));
     changed(std::move(before), true);
+}
+
+void HxFloatProperty::updatePlainEdit()
+{
+    m_plainEdit = m_editDepth > 0 && !m_clamp && !isWatched();
+}
+
+void HxFloatProperty::connectNotify(const QMetaMethod& signal)
+{
+    HxNumericProperty::connectNotify(signal);
+    updatePlainEdit();
 }
 
 void HxFloatProperty::setValues(HxTime time, HxFloatProperty* const* properties, const float* values,
@@ -118,6 +134,7 @@ void HxFloatProperty::setLimits(float minValue, float maxValue, bool clamp)
     m_min = std::min(minValue, maxValue);
     m_max = std::max(minValue, maxValue);
     m_clamp = clamp;
+    updatePlainEdit();
 }
 
 bool HxFloatProperty::hasKeyAt(HxTime time) const
@@ -136,12 +153,14 @@ void HxFloatProperty::beginEdit()
 {
     if (m_editDepth++ == 0)
         m_editSnapshot = m_state;
+    updatePlainEdit();
 }
 
 void HxFloatProperty::finishEdit()
 {
     if (m_editDepth == 0 || --m_editDepth > 0)
         return;
+    updatePlainEdit();
     State before = std::move(*m_editSnapshot);
     m_editSnapshot.reset();
     if (before == m_state || !hxUndoStack || !hxUndoStack->canPushItems())

@@ -3,8 +3,11 @@
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxnode.h"
 #include "hxcore/hxscene.h"
+#include "hxcore/hxundostack.h"
+#include "hxcore/hxundostackhold.h"
 
 #include <QSignalSpy>
+#include <QUndoStack>
 
 #include <limits>
 #include <memory>
@@ -136,6 +139,32 @@ TEST_F(HxFloatKeys, NodeClearAnimDataOnlyTouchesTheTransformControls)
     for (int i = 0; i < HxNode::NumTransformControls; ++i)
         EXPECT_EQ(node.getTransformControl(i)->getKeys(), (std::vector<HxFloatKey>{{0, float(i)}})) << i;
     EXPECT_EQ(extra->getNumKeys(), 3);
+}
+
+// A set inside an edit bracket takes the short way only while nothing else is owed: a watcher
+// connected or limits set in the middle of a bracket are honoured from then on, and once the bracket
+// closes each set is its own undo step again.
+TEST_F(HxFloatKeys, ASetInsideABracketHonoursWatchersLimitsAndTheBracketsEnd)
+{
+    HxFloatProperty& p = *m_property;
+    p.beginEdit();
+    p.setValue(480, 5.0f);
+    QSignalSpy told(&p, &HxFloatProperty::keysChanged);
+    p.setValue(480, 6.0f);
+    EXPECT_EQ(told.count(), 1);
+    p.setLimits(-1.0f, 1.0f, true);
+    p.setValue(480, 6.0f);
+    EXPECT_EQ(p.getValue(480), 1.0f);
+    p.finishEdit();
+    const int steps = hxUndoStack->undoStack()->count();
+
+    HxFloatProperty q(nullptr, "Q", "Q");
+    q.beginEdit();
+    q.finishEdit();
+    HxUndoStackHold hold;
+    q.setValue(480, 2.0f);
+    hold.accept(QStringLiteral("Set"));
+    EXPECT_EQ(hxUndoStack->undoStack()->count(), steps + 1) << "outside a bracket, a set is its own step";
 }
 
 // Setting many properties at once does what setting them one by one does, in an edit bracket and

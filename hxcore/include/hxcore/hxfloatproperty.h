@@ -33,14 +33,12 @@ public:
     void setValue(HxTime time, float value)
     {
         // Inside an edit bracket the snapshot taken at beginEdit covers
-        // undo: what a live blend does a thousand times a tick, kept inline.
-        if (m_editDepth > 0 && std::isfinite(value)) [[likely]] {
-            m_state.keys.set(time, clamped(value));
-            if (isWatched()) [[unlikely]]
-                notify(true);
-        } else {
-            setValueOutsideEdit(time, value);
-        }
+        // undo: what a live blend does a thousand times a tick, kept inline
+        // for a property without limits that nobody watches.
+        if (m_plainEdit && std::isfinite(value)) [[likely]]
+            m_state.keys.set(time, value);
+        else
+            setValueInGeneral(time, value);
     }
     // setValue(time, values[i]) on each of count properties; null ones are
     // passed over. For a live blend's tick: each property and key is asked
@@ -83,7 +81,9 @@ public:
 
 private:
     float clamped(float value) const { return m_clamp ? std::clamp(value, m_min, m_max) : value; }
-    void setValueOutsideEdit(HxTime time, float value);
+    void setValueInGeneral(HxTime time, float value);
+    void updatePlainEdit();
+    void connectNotify(const QMetaMethod& signal) override;
     std::optional<State> stateBeforeChange() const;
     void changed(std::optional<State> before, bool keysTouched);
     // Tells the views, if any.
@@ -93,6 +93,10 @@ private:
     float m_min = 0.0f;
     float m_max = 0.0f;
     bool m_clamp = false;
+    // Inside an edit bracket, without limits, and nobody watching: a set
+    // only replaces or adds a key. Kept in step by beginEdit, finishEdit,
+    // setLimits and the first connection.
+    bool m_plainEdit = false;
     int m_editDepth = 0;
     State m_state;
     std::optional<State> m_editSnapshot;
