@@ -51,7 +51,8 @@ QList<QString>& HxKinetorFilter::selectedLayers()
 
 QString HxKinetorFilter::layerKey(const QString& name, int tabIndex)
 {
-    return QStringLiteral("%1_%2").arg(name).arg(tabIndex);
+    // Joined, not formatted: a name may hold a "%1" of its own.
+    return name + QLatin1Char('_') + QString::number(tabIndex);
 }
 
 HxNode* HxKinetorFilter::selectedNode()

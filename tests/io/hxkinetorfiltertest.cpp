@@ -180,6 +180,7 @@ TEST_F(HxKinetorFilterTest, FrameListsTheTabsSortedAsTextAndEnablesTheListOnlyFo
 {
     for (int i = 2; i < 11; ++i)
         m_group->addLayer(QStringLiteral("L%1").arg(i));
+    m_group->addLayer(QStringLiteral("Pose %1"));
     HxKinetorFilterFrame frame;
     EXPECT_EQ(frame.getLabel(), "Kinetor Preset Options");
     QTreeWidget* list = frame.getLayerListView();
@@ -191,13 +192,13 @@ TEST_F(HxKinetorFilterTest, FrameListsTheTabsSortedAsTextAndEnablesTheListOnlyFo
     QStringList order;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         order.append(list->topLevelItem(i)->text(0));
-    EXPECT_EQ(order.mid(0, 4), QStringList({"0", "1", "10", "2"}));
-    // The keys follow the tabs, not the rows.
+    EXPECT_EQ(order.mid(0, 5), QStringList({"0", "1", "10", "11", "2"}));
+    // The keys follow the tabs, not the rows, and take a name as it is.
     for (int i = 0; i < list->topLevelItemCount(); ++i)
-        if (list->topLevelItem(i)->text(0) != "10")
+        if (list->topLevelItem(i)->text(0) != "10" && list->topLevelItem(i)->text(0) != "11")
             list->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
     frame.applyOptions();
-    EXPECT_EQ(HxKinetorFilter::selectedLayers(), QList<QString>({"L10_10"}));
+    EXPECT_EQ(HxKinetorFilter::selectedLayers(), QList<QString>({"L10_10", "Pose %1_11"}));
 }
 
 TEST_F(HxKinetorFilterTest, MissingSelectionPaneOrGroupWritesNothingAndSaysWhy)
