@@ -104,8 +104,8 @@ void HxFloatProperty::setValues(HxTime time, HxFloatProperty* const* properties,
 {
     // Two stages: a property a long stride ahead, then, once it is likely
     // in, its last key a short stride ahead. Of a property, the lines asked
-    // for are the two setValue reads, at its limits and at its key list's
-    // own fields, which between them hold every flag it tests. Looking
+    // for are the two setValue reads: at its plain-set flag and at its key
+    // list's own fields. Looking
     // ahead pays when the host's drawing has pushed the scene out of the
     // nearer caches between ticks. The last stretch runs without looking
     // ahead, so that the loop before it needs no bounds tests.
@@ -114,7 +114,7 @@ void HxFloatProperty::setValues(HxTime time, HxFloatProperty* const* properties,
     int i = 0;
     for (; i < count - kPropertyAhead; ++i) {
         if (const HxFloatProperty* ahead = properties[i + kPropertyAhead]) [[likely]] {
-            __builtin_prefetch(&ahead->m_min);
+            __builtin_prefetch(&ahead->m_plainEdit);
             ahead->m_state.keys.prefetchList();
         }
         if (const HxFloatProperty* ahead = properties[i + kKeyAhead]) [[likely]]

@@ -17,7 +17,6 @@ void HxProperty::deleteKeys(const HxTimeRange&) {}
 
 void HxProperty::connectNotify(const QMetaMethod& signal)
 {
-    // Never cleared: a stale true only costs the signals' old price.
     m_watched = true;
     HxBase::connectNotify(signal);
 }

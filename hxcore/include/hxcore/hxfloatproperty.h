@@ -89,7 +89,8 @@ private:
     // Tells the views, if any.
     void notify(bool keysTouched);
 
-    // What setValue(time, value) reads, side by side.
+    // What setValue(time, value) reads, side by side: the plain-set flag
+    // and, on the general path, the limits and the edit depth.
     float m_min = 0.0f;
     float m_max = 0.0f;
     bool m_clamp = false;

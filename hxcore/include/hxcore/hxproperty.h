@@ -52,7 +52,6 @@ private:
     QString m_label;
     bool m_hidden = false;
     bool m_canAnimate = true;
-    // Last, next to what a subclass's setter reads first, so that a value
-    // set touches as few cache lines as it can.
+    // Never cleared: a stale true only costs the signals' old price.
     bool m_watched = false;
 };
