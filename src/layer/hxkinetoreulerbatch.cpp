@@ -6,7 +6,7 @@
 #include "hxcore/hxvec3.h"
 
 #include <algorithm>
-#include <cfloat>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -93,12 +93,6 @@ struct RotationLanes
     double y[3][kLanes], x[3][kLanes], cosMiddle[kLanes], angles[3][kLanes];
 };
 
-// std::isfinite, in a form that vectorizes.
-inline bool finite(double v)
-{
-    return std::fabs(v) <= DBL_MAX;
-}
-
 // The steps below are HxQuat::setValue(matrix), normalize() and
 // rotationColumns() for every lane, with the same operations in the same
 // order, so each lane's doubles are what the one-at-a-time calls give.
@@ -154,39 +148,39 @@ HX_LANE_CLONES void quaternionLanes(RotationLanes& lanes)
     }
 }
 
-// Each lane's quaternion divided by its length; the identity when the
-// length is not usable.
+// Each lane's quaternion divided by its length. quaternionLanes only gives
+// finite quaternions with a component of at least half the root of a
+// positive sum of floats, so the length is always positive and finite, and
+// normalize()'s fallback to the identity never applies here.
 HX_LANE_CLONES void normalizeLanes(RotationLanes& lanes)
 {
     for (int n = 0; n < kLanes; ++n) {
         const double x = lanes.q[0][n], y = lanes.q[1][n], z = lanes.q[2][n], w = lanes.q[3][n];
         const double length = std::sqrt(x * x + y * y + z * z + w * w);
-        const bool usable = (length > 0.0) & finite(length);
-        const double divisor = usable ? length : 1.0;
-        lanes.q[0][n] = usable ? x / divisor : 0.0;
-        lanes.q[1][n] = usable ? y / divisor : 0.0;
-        lanes.q[2][n] = usable ? z / divisor : 0.0;
-        lanes.q[3][n] = usable ? w / divisor : 1.0;
+        lanes.q[0][n] = x / length;
+        lanes.q[1][n] = y / length;
+        lanes.q[2][n] = z / length;
+        lanes.q[3][n] = w / length;
     }
 }
 
-// The rotation columns of each lane's quaternion, normalised on the fly.
+// The rotation columns of each lane's quaternion, normalised on the fly;
+// as the quaternions are of unit length by now, without the identity
+// fallback for a zero or infinite one.
 HX_LANE_CLONES void columnLanes(RotationLanes& lanes)
 {
     for (int n = 0; n < kLanes; ++n) {
         const double x = lanes.q[0][n], y = lanes.q[1][n], z = lanes.q[2][n], w = lanes.q[3][n];
-        const double norm2 = x * x + y * y + z * z + w * w;
-        const bool rotates = (norm2 > 0.0) & finite(norm2);
-        const double s = 2.0 / (rotates ? norm2 : 1.0);
-        lanes.columns[0][0][n] = rotates ? 1.0 - s * (y * y + z * z) : 1.0;
-        lanes.columns[0][1][n] = rotates ? s * (x * y - z * w) : 0.0;
-        lanes.columns[0][2][n] = rotates ? s * (x * z + y * w) : 0.0;
-        lanes.columns[1][0][n] = rotates ? s * (x * y + z * w) : 0.0;
-        lanes.columns[1][1][n] = rotates ? 1.0 - s * (x * x + z * z) : 1.0;
-        lanes.columns[1][2][n] = rotates ? s * (y * z - x * w) : 0.0;
-        lanes.columns[2][0][n] = rotates ? s * (x * z - y * w) : 0.0;
-        lanes.columns[2][1][n] = rotates ? s * (y * z + x * w) : 0.0;
-        lanes.columns[2][2][n] = rotates ? 1.0 - s * (x * x + y * y) : 1.0;
+        const double s = 2.0 / (x * x + y * y + z * z + w * w);
+        lanes.columns[0][0][n] = 1.0 - s * (y * y + z * z);
+        lanes.columns[0][1][n] = s * (x * y - z * w);
+        lanes.columns[0][2][n] = s * (x * z + y * w);
+        lanes.columns[1][0][n] = s * (x * y + z * w);
+        lanes.columns[1][1][n] = 1.0 - s * (x * x + z * z);
+        lanes.columns[1][2][n] = s * (y * z - x * w);
+        lanes.columns[2][0][n] = s * (x * z - y * w);
+        lanes.columns[2][1][n] = s * (y * z + x * w);
+        lanes.columns[2][2][n] = 1.0 - s * (x * x + y * y);
     }
 }
 
@@ -219,51 +213,52 @@ void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles
     atan2Lanes(y, x, angles, count);
 }
 
-void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int count, HxRotationOrder order)
-{
-    for (int first = 0; first < count; first += kLanes)
-        convertBlock(values, offsets + first, std::min(kLanes, count - first), order);
-}
+namespace {
 
-void HxKinetorEulerBatch::convertBlock(float* values, const int* offsets, int count, HxRotationOrder order)
+// Up to eight rotations, from their stored floats to their angles.
+struct Block
 {
-    // Lanes past the last rotation take zero rows, which need no
-    // orthonormalizing, give the identity and are never written. Every lane
-    // is written here, so the rows need no clearing first.
-    static constexpr float kZeroRows[9] = {};
+    const int* offsets = nullptr;
+    int count = 0;
     HxRotationRowLanes rows[3];
     int done[kLanes];
-    for (int n = 0; n < kLanes; ++n) {
-        const float* m = n < count ? values + offsets[n] : kZeroRows;
-        for (int r = 0; r < 3; ++r) {
-            rows[r].x[n] = m[3 * r];
-            rows[r].y[n] = m[3 * r + 1];
-            rows[r].z[n] = m[3 * r + 2];
-        }
-        done[n] = n >= count;
-    }
-    hxMarkNonFiniteLanes(rows, done);
-    hxOrthonormalizeLanes(rows, done);
-
     RotationLanes lanes;
+};
+
+// Lanes past the last rotation take zero rows, which need no
+// orthonormalizing, give the identity and are never written. Every lane is
+// written here, so the rows need no clearing first.
+void gatherBlock(const float* values, Block& block)
+{
+    static constexpr float kZeroRows[9] = {};
+    for (int n = 0; n < kLanes; ++n) {
+        const float* m = n < block.count ? values + block.offsets[n] : kZeroRows;
+        for (int r = 0; r < 3; ++r) {
+            block.rows[r].x[n] = m[3 * r];
+            block.rows[r].y[n] = m[3 * r + 1];
+            block.rows[r].z[n] = m[3 * r + 2];
+        }
+        block.done[n] = n >= block.count;
+    }
+}
+
+// The orthonormal rows as the quaternion steps read them.
+HX_LANE_CLONES void toDoubles(Block& block)
+{
     for (int b = 0; b < 3; ++b)
         for (int n = 0; n < kLanes; ++n) {
-            lanes.r[0][b][n] = rows[b].x[n];
-            lanes.r[1][b][n] = rows[b].y[n];
-            lanes.r[2][b][n] = rows[b].z[n];
+            block.lanes.r[0][b][n] = block.rows[b].x[n];
+            block.lanes.r[1][b][n] = block.rows[b].y[n];
+            block.lanes.r[2][b][n] = block.rows[b].z[n];
         }
-    quaternionLanes(lanes);
-    // Once in setValue, once more by the caller.
-    normalizeLanes(lanes);
-    normalizeLanes(lanes);
-    columnLanes(lanes);
-    int i, j, k;
-    const double s = hxRotationOrderAxes(order, i, j, k) ? 1.0 : -1.0;
-    argumentLanes(lanes, i, j, k, s);
-    atan2Lanes(&lanes.y[0][0], &lanes.x[0][0], &lanes.angles[0][0], 3 * kLanes);
+}
 
-    for (int n = 0; n < count; ++n) {
-        float* degrees = values + offsets[n];
+// Each rotation's angles in degrees over its first three floats.
+void scatterBlock(float* values, const Block& block, HxRotationOrder order, int i, int j, int k)
+{
+    const RotationLanes& lanes = block.lanes;
+    for (int n = 0; n < block.count; ++n) {
+        float* degrees = values + block.offsets[n];
         if (!(lanes.cosMiddle[n] > HxQuat::GimbalLockCosine)) {
             // Locked (or not finite): rare, and one library call is fine there.
             HxVec3 euler;
@@ -275,5 +270,55 @@ void HxKinetorEulerBatch::convertBlock(float* values, const int* offsets, int co
         degrees[i] = toDegrees(float(lanes.angles[0][n]));
         degrees[j] = toDegrees(float(lanes.angles[1][n]));
         degrees[k] = toDegrees(float(lanes.angles[2][n]));
+    }
+}
+
+} // namespace
+
+void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int count, HxRotationOrder order)
+{
+    int i, j, k;
+    const double s = hxRotationOrderAxes(order, i, j, k) ? 1.0 : -1.0;
+    // Each step is taken for every block before the next step: one block's
+    // step is a short chain of dependent operations, and the blocks' chains
+    // are independent, so the processor overlaps them.
+    std::array<Block, 8> blocks;
+    for (int first = 0; first < count; first += int(blocks.size()) * kLanes) {
+        const int used = std::min(int(blocks.size()), (count - first + kLanes - 1) / kLanes);
+        for (int b = 0; b < used; ++b) {
+            blocks[b].offsets = offsets + first + b * kLanes;
+            blocks[b].count = std::min(kLanes, count - first - b * kLanes);
+            gatherBlock(values, blocks[b]);
+        }
+        // Apart from the gathering: a vector load right after the scalar
+        // stores it reads waits for them to reach the cache.
+        for (int b = 0; b < used; ++b)
+            hxMarkNonFiniteLanes(blocks[b].rows, blocks[b].done);
+        for (int pass = 0; pass < HxRotationRowLanes::Passes; ++pass) {
+            bool any = false;
+            for (int b = 0; b < used; ++b)
+                any |= hxOrthonormalizePass(blocks[b].rows, blocks[b].done);
+            if (!any)
+                break;
+        }
+        for (int b = 0; b < used; ++b)
+            toDoubles(blocks[b]);
+        for (int b = 0; b < used; ++b)
+            quaternionLanes(blocks[b].lanes);
+        // Once in setValue, once more by the caller.
+        for (int b = 0; b < used; ++b)
+            normalizeLanes(blocks[b].lanes);
+        for (int b = 0; b < used; ++b)
+            normalizeLanes(blocks[b].lanes);
+        for (int b = 0; b < used; ++b)
+            columnLanes(blocks[b].lanes);
+        for (int b = 0; b < used; ++b)
+            argumentLanes(blocks[b].lanes, i, j, k, s);
+        for (int b = 0; b < used; ++b) {
+            RotationLanes& lanes = blocks[b].lanes;
+            atan2Lanes(&lanes.y[0][0], &lanes.x[0][0], &lanes.angles[0][0], 3 * kLanes);
+        }
+        for (int b = 0; b < used; ++b)
+            scatterBlock(values, blocks[b], order, i, j, k);
     }
 }

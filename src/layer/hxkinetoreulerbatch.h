@@ -7,8 +7,9 @@
 // through a unit quaternion as HxQuat::setValue(matrix), a further
 // normalize() and getValue(order) take it. The difference is that every step
 // is done for eight rotations side by side in vector registers (the arc
-// tangents included) instead of one rotation and one library call at a time,
-// which at a hundred bones was most of a blend tick. The quaternion steps
+// tangents included), and for up to eight such blocks before the next step,
+// instead of one rotation and one library call at a time, which at a
+// hundred bones was most of a blend tick. The quaternion steps
 // give getValue's doubles bit for bit; the angles agree with it to the last
 // bit of the floats but for the rarest of roundings.
 class HxKinetorEulerBatch
@@ -24,8 +25,4 @@ public:
     // atan2(y, x) to within two units in the last place of a double, for
     // finite arguments; signed zeros as the library's atan2 treats them.
     static void atan2(const double* y, const double* x, double* angles, int count);
-
-private:
-    // Up to eight of them, side by side.
-    static void convertBlock(float* values, const int* offsets, int count, HxRotationOrder order);
 };

@@ -275,6 +275,16 @@ TEST(OrthonormalizeTest, RowsBecomeUnitAndOrthogonalAndTranslationStays)
     EXPECT_EQ(skewed.m[3][0], 7.0f);
 }
 
+TEST(OrthonormalizeTest, AZeroRowIsRebuiltFromTheOtherTwo)
+{
+    HxMatrix4 m = HxMatrix4::identity();
+    m.m[0][0] = 0.0f;
+    HxKinetorLayer::orthonormalizeRotation(m);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(m.m[r][c], r == c ? 1.0f : 0.0f) << r << ", " << c;
+}
+
 // On the shipped figure (bones in every rotation order, a fitted jacket following its bones), each
 // dot's random angles come back when the cursor records on it.
 TEST_F(HxLayerTest, SampleFigureRecordingReproducesEachDotAndUndoesAsOneStep)
