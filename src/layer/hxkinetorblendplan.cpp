@@ -36,41 +36,70 @@ HX_LANE_CLONES void accumulate(double* __restrict out, const double* __restrict 
         out[c] = (fresh ? 0.0 : out[c]) + weight * values[c];
 }
 
-// Four dots' shares, added one dot after the other as four calls of
-// accumulate would add them, so every sum is the same to the bit; but each
-// sum is loaded and stored once instead of four times. Storing every sum
-// after every dot was most of the pass's time, and its speed swung by a
-// fifth with where the heap put the sums against the table (loads that
-// only seem to depend on an earlier store wait for it).
+// A sum plus four dots' shares, added one dot after the other as four calls
+// of accumulate would add them, so every sum is the same to the bit.
+inline double plusFourShares(double sum, const double (&weights)[4], double v0, double v1, double v2, double v3)
+{
+    sum += weights[0] * v0;
+    sum += weights[1] * v1;
+    sum += weights[2] * v2;
+    sum += weights[3] * v3;
+    return sum;
+}
+
+// A float is not finite when its exponent bits are all ones; or-ing such
+// tests as integers, unlike summing floats, is a reduction the compiler may
+// vectorize.
+inline quint32 notFiniteBit(float value)
+{
+    constexpr quint32 kExponent = 0x7f800000u;
+    return (std::bit_cast<quint32>(value) & kExponent) == kExponent;
+}
+
+// Four dots' shares of every channel, each sum loaded and stored once
+// instead of four times. Storing every sum after every dot was most of the
+// pass's time, and its speed swung by a fifth with where the heap put the
+// sums against the table (loads that only seem to depend on an earlier
+// store wait for it).
 HX_LANE_CLONES void accumulateFour(double* __restrict out, const double* __restrict rows, std::size_t stride,
                                    const double* weights, std::size_t count, bool fresh)
 {
-    const double w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
+    const double w[4] = {weights[0], weights[1], weights[2], weights[3]};
     const double* __restrict v0 = rows;
     const double* __restrict v1 = v0 + stride;
     const double* __restrict v2 = v1 + stride;
     const double* __restrict v3 = v2 + stride;
+    for (std::size_t c = 0; c < count; ++c)
+        out[c] = plusFourShares(fresh ? 0.0 : out[c], w, v0[c], v1[c], v2[c], v3[c]);
+}
+
+// The last four dots' shares, each finished sum stored straight as the
+// float it is set as, which spares a pass over the sums; false when any of
+// those floats is not finite.
+HX_LANE_CLONES bool finishFour(float* __restrict values, const double* __restrict sums, const double* __restrict rows,
+                               std::size_t stride, const double* weights, std::size_t count, bool fresh)
+{
+    const double w[4] = {weights[0], weights[1], weights[2], weights[3]};
+    const double* __restrict v0 = rows;
+    const double* __restrict v1 = v0 + stride;
+    const double* __restrict v2 = v1 + stride;
+    const double* __restrict v3 = v2 + stride;
+    quint32 notFinite = 0;
     for (std::size_t c = 0; c < count; ++c) {
-        double sum = fresh ? 0.0 : out[c];
-        sum += w0 * v0[c];
-        sum += w1 * v1[c];
-        sum += w2 * v2[c];
-        sum += w3 * v3[c];
-        out[c] = sum;
+        values[c] = float(plusFourShares(fresh ? 0.0 : sums[c], w, v0[c], v1[c], v2[c], v3[c]));
+        notFinite |= notFiniteBit(values[c]);
     }
+    return notFinite == 0;
 }
 
 // Every blended channel as the float it is set as; false when any of them
-// is not finite. A float is not finite when its exponent bits are all ones;
-// or-ing integers, unlike summing floats, is a reduction the compiler may
-// vectorize.
-HX_LANE_CLONES bool narrowToFloats(const double* __restrict blended, float* __restrict values, int count)
+// is not finite.
+HX_LANE_CLONES bool narrowToFloats(const double* __restrict blended, float* __restrict values, std::size_t count)
 {
-    constexpr quint32 kExponent = 0x7f800000u;
     quint32 notFinite = 0;
-    for (int c = 0; c < count; ++c) {
+    for (std::size_t c = 0; c < count; ++c) {
         values[c] = float(blended[c]);
-        notFinite |= (std::bit_cast<quint32>(values[c]) & kExponent) == kExponent;
+        notFinite |= notFiniteBit(values[c]);
     }
     return notFinite == 0;
 }
@@ -239,13 +268,12 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
         return false;
     if (!perChannel && !m_system.weightsAt(cursorX, cursorY, m_weights.data()))
         return false;
-    blendChannels(cursorX, cursorY, perChannel);
+    const bool allFinite = blendChannels(cursorX, cursorY, perChannel);
 
     // A node's values are set all or none: half a node would be worse than
     // a node that keeps its last frame. Every conversion comes before the
     // first value set, as setting values runs signal handlers that may dirty
     // the vector registers again.
-    const bool allFinite = narrowToFloats(m_blended.data(), m_values.data(), m_columns);
     for (std::size_t n = 0; n < m_nodes.size(); ++n)
         m_finite[n] = allFinite || isFinite(m_nodes[n]);
     // The angles go where the targets expect them: over the first three
@@ -261,20 +289,25 @@ bool HxKinetorBlendPlan::apply(float cursorX, float cursorY, HxTime time, bool c
     return true;
 }
 
-void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perChannel)
+bool HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perChannel)
 {
     const std::size_t columns = std::size_t(m_columns);
     const std::size_t dots = m_dotPoses.size();
+    double* sums = m_blended.data();
     if (!perChannel) {
-        // Summed dot by dot in list order, as one channel's sum would be.
+        // Summed dot by dot in list order, as one channel's sum would be:
+        // the first (dots % 4) one at a time, then four at a time, the last
+        // four straight into the floats.
         const double* table = m_table.data();
         std::size_t i = 0;
-        for (; i + 4 <= dots; i += 4)
-            accumulateFour(m_blended.data(), table + i * m_rowStride, m_rowStride, m_weights.data() + i,
-                           columns, i == 0);
-        for (; i < dots; ++i)
-            accumulate(m_blended.data(), table + i * m_rowStride, m_weights[i], columns, i == 0);
-        return;
+        for (; i < dots % 4; ++i)
+            accumulate(sums, table + i * m_rowStride, m_weights[i], columns, i == 0);
+        if (i == dots)
+            return narrowToFloats(sums, m_values.data(), columns);
+        for (; i + 4 < dots; i += 4)
+            accumulateFour(sums, table + i * m_rowStride, m_rowStride, m_weights.data() + i, columns, i == 0);
+        return finishFour(m_values.data(), sums, table + i * m_rowStride, m_rowStride, m_weights.data() + i, columns,
+                          i == 0);
     }
     const HxKinetorMatrix& a = m_system.matrix();
     HxKinetorMatrix b(a.rows(), 1);
@@ -283,8 +316,9 @@ void HxKinetorBlendPlan::blendChannels(float cursorX, float cursorY, bool perCha
     for (std::size_t c = 0; c < columns; ++c) {
         for (std::size_t i = 0; i < dots; ++i)
             b(int(i) + 1, 1) = m_table[i * m_rowStride + c];
-        m_blended[c] = evaluateBlend(a, b, x, m_system.dots(), cursorX, cursorY, m_system.isCollinear(), tc);
+        sums[c] = evaluateBlend(a, b, x, m_system.dots(), cursorX, cursorY, m_system.isCollinear(), tc);
     }
+    return narrowToFloats(sums, m_values.data(), columns);
 }
 
 bool HxKinetorBlendPlan::isFinite(const NodeBlend& blend) const

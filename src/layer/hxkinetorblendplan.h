@@ -76,7 +76,9 @@ private:
     void planNode(HxNode* node, int index, bool transform, bool properties,
                   const QList<HxKinetorPose*>& dotPoses, std::vector<Gather>& gathers);
     void gatherNode(const NodeBlend& blend, const Gather& gather);
-    void blendChannels(float cursorX, float cursorY, bool perChannel);
+    // Every channel's blended value as the float it is set as; false when
+    // any of them is not finite.
+    bool blendChannels(float cursorX, float cursorY, bool perChannel);
     bool isFinite(const NodeBlend& blend) const;
     HxFloatProperty* const* tickTargets();
     void clearAnimation(const HxTimeRange& range);

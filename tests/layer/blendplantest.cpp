@@ -7,6 +7,7 @@
 #include "hxcore/hxvec3.h"
 
 #include <QRandomGenerator>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -57,6 +58,36 @@ TEST_F(BlendPlanTest, WeightsAtAPointMatchAFreshSolveAndSkipSharedCells)
     while (m_layer->getNumPoses() > 1)
         m_layer->removePose(m_layer->getPoses().last());
     EXPECT_FALSE(m_layer->blendWeightsAt(10.0f, 10.0f, none));
+}
+
+// The pass over the table takes the dots one at a time and four at a time, the last four straight
+// into floats: at every count of dots it sets what one solve per channel sets.
+TEST_F(BlendPlanTest, TheWeightedPassMatchesOneSolvePerChannelAtEveryCountOfDots)
+{
+    QRandomGenerator random(5);
+    m_pane->setMode(HxKinetorPane::PreviewMode);
+    const auto blended = [&](HxKinetorLayer::BlendSolve solve, float x, float y) {
+        m_layer->setBlendSolve(solve);
+        m_layer->getCursor()->setPosition(x, y);
+        m_layer->applyBlend();
+        return std::array<float, 3>{m_hip->getXPosControl()->getValue(), m_hip->getZRotControl()->getValue(),
+                                    m_smile->getValue()};
+    };
+    for (int count = 2; count <= 9; ++count) {
+        m_layer->clearPoses();
+        for (int d = 0; d < count; ++d)
+            addDot(60 * d + int(random.bounded(40)), int(random.bounded(200)), float(random.bounded(20.0) - 10.0),
+                   float(random.bounded(80.0) - 40.0), float(random.generateDouble()));
+        for (int c = 0; c < 3; ++c) {
+            const float x = float(random.bounded(600.0) - 50.0);
+            const float y = float(random.bounded(300.0) - 50.0);
+            const std::array<float, 3> fast = blended(HxKinetorLayer::BlendSolve::Weights, x, y);
+            const std::array<float, 3> reference = blended(HxKinetorLayer::BlendSolve::PerChannel, x, y);
+            for (int v = 0; v < 3; ++v)
+                EXPECT_NEAR(fast[v], reference[v], 1e-5f * std::max(1.0f, std::fabs(reference[v])))
+                    << count << " dots, value " << v << " at " << x << ", " << y;
+        }
+    }
 }
 
 // What the blend was built from can change between drags without the layer being told: a view
