@@ -206,15 +206,6 @@ HX_LANE_CLONES void argumentLanes(RotationLanes& lanes, int i, int j, int k, dou
     }
 }
 
-} // namespace
-
-void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles, int count)
-{
-    atan2Lanes(y, x, angles, count);
-}
-
-namespace {
-
 // Up to eight rotations, from their stored floats to their angles.
 struct Block
 {
@@ -274,6 +265,11 @@ void scatterBlock(float* values, const Block& block, HxRotationOrder order, int 
 }
 
 } // namespace
+
+void HxKinetorEulerBatch::atan2(const double* y, const double* x, double* angles, int count)
+{
+    atan2Lanes(y, x, angles, count);
+}
 
 void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int count, HxRotationOrder order)
 {
