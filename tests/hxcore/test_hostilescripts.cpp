@@ -204,19 +204,17 @@ TEST_F(HostileScriptTest, RunawayAllocationIsRefusedOrStopped)
 TEST_F(HostileScriptTest, DeepNestingEndsInAnErrorInsteadOfACrash)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QByteArray nested = "var a = []; for (var i = 0; i < 1e6; i++) a = [a]; ";
     const char* const tooDeep = "Maximum call stack size exceeded";
-    EXPECT_EXIT(runInChild("var a = []; for (var i = 0; i < 1e6; i++) a = [a]; String(a);", tooDeep),
-                ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(runInChild("var a = []; for (var i = 0; i < 1e6; i++) a = [a]; a.toLocaleString();", tooDeep),
-                ::testing::ExitedWithCode(0), "");
-    // Building the message of this TypeError writes out the nested array.
-    EXPECT_EXIT(runInChild("var a = []; for (var i = 0; i < 1e6; i++) a = [a]; a.noSuchMethod();", tooDeep),
-                ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(
-        runInChild("var o = {}; for (var i = 0; i < 1e6; i++) o = {o: o}; JSON.stringify(o);", tooDeep),
-        ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(runInChild("function f(n) { return f(n + 1) + 1; } f(0);", tooDeep),
-                ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(runInChild("eval('('.repeat(100000) + '1' + ')'.repeat(100000));", "depth exceeded"),
-                ::testing::ExitedWithCode(0), "");
+    const std::pair<QByteArray, const char*> cases[] = {
+        {nested + "String(a);", tooDeep},
+        {nested + "a.toLocaleString();", tooDeep},
+        // Building the message of this TypeError writes out the nested array.
+        {nested + "a.noSuchMethod();", tooDeep},
+        {"var o = {}; for (var i = 0; i < 1e6; i++) o = {o: o}; JSON.stringify(o);", tooDeep},
+        {"function f(n) { return f(n + 1) + 1; } f(0);", tooDeep},
+        {"eval('('.repeat(100000) + '1' + ')'.repeat(100000));", "depth exceeded"}};
+    for (const auto& [code, expected] : cases)
+        EXPECT_EXIT(runInChild(code.constData(), expected), ::testing::ExitedWithCode(0), "")
+            << code.constData();
 }

@@ -1,6 +1,5 @@
 #include "hxapptest.h"
 
-#include "hxcore/hxaudioclip.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxfigurereader.h"
 #include "hxcore/hxfloatproperty.h"
@@ -35,32 +34,7 @@ protected:
         QObject::connect(hxScene, &HxScene::sceneCleared, hxScene, [this] { m_events << "cleared"; });
     }
 
-    HxSkeleton* addMannequin()
-    {
-        QString error;
-        HxSkeleton* figure =
-            HxFigureReader::addToScene(sourcePath("samples/figures/mannequin.json"), hxScene, &error);
-        EXPECT_NE(figure, nullptr) << error.toStdString();
-        return figure;
-    }
-
     QStringList m_events;
-};
-
-class SilentClip : public HxAudioClip
-{
-public:
-    explicit SilentClip(int* alive) : m_alive(alive) { ++*m_alive; }
-    ~SilentClip() override { --*m_alive; }
-    HxTime getEndTime() const override { return 4800; }
-    void seek(HxTime) override {}
-    int getRate() const override { return 44100; }
-    void setRate(double) override {}
-    void play() override {}
-    void stop() override {}
-
-private:
-    int* m_alive;
 };
 
 } // namespace
@@ -157,13 +131,13 @@ TEST_F(HxSceneTest, AudioClipIsOwnedAndReplaced)
 {
     int alive = 0;
     QSignalSpy audio(hxScene, &HxScene::audioChanged);
-    hxScene->setAudio(new SilentClip(&alive));
-    hxScene->setAudio(new SilentClip(&alive));
+    hxScene->setAudio(new HxSilentClip(&alive));
+    hxScene->setAudio(new HxSilentClip(&alive));
     EXPECT_EQ(alive, 1);
     hxScene->setAudio(nullptr);
     EXPECT_EQ(alive, 0);
     EXPECT_EQ(audio.count(), 3);
-    hxScene->setAudio(new SilentClip(&alive));
+    hxScene->setAudio(new HxSilentClip(&alive));
     m_app.reset();
     EXPECT_EQ(alive, 0);
 }
@@ -277,7 +251,7 @@ TEST_F(HxFigureReaderTest, SampleLoadsWithBonesMorphsAndFollowBones)
 
 TEST_F(HxFigureReaderTest, MalformedFilesSayWhatAndWhereAndAddNothing)
 {
-    ASSERT_NE(HxFigureReader::addToScene(sourcePath("samples/figures/mannequin.json")), nullptr);
+    ASSERT_NE(addMannequin(), nullptr);
     const QList<HxNode*> before = hxScene->nodes();
     QSignalSpy added(hxScene, &HxScene::nodeAdded);
     const QString path = m_scratch.filePath("bad.json");

@@ -1,6 +1,5 @@
 #include "hxapptest.h"
 
-#include "hxcore/hxaudioclip.h"
 #include "hxcore/hxbone.h"
 #include "hxcore/hxclassfactory.h"
 #include "hxcore/hxelementdata.h"
@@ -94,18 +93,6 @@ public:
     QObject* create() override { return new ProbeData; }
 };
 
-class NamedClip : public HxAudioClip
-{
-public:
-    HxTime getEndTime() const override { return 4800; }
-    void seek(HxTime) override {}
-    int getRate() const override { return 44100; }
-    void setRate(double) override {}
-    void play() override {}
-    void stop() override {}
-    QString getFileName() const override { return QStringLiteral("/sounds/take.wav"); }
-};
-
 class HxSceneFileTest : public HxAppTest
 {
 protected:
@@ -113,15 +100,6 @@ protected:
     {
         HxAppTest::SetUp();
         m_app->registerFactory(&m_probeFactory);
-    }
-
-    HxSkeleton* addMannequin()
-    {
-        QString error;
-        HxSkeleton* figure =
-            HxFigureReader::addToScene(sourcePath("samples/figures/mannequin.json"), hxScene, &error);
-        EXPECT_NE(figure, nullptr) << error.toStdString();
-        return figure;
     }
 
     // A small scene: a figure of two bones with a morph and a keyed
@@ -180,7 +158,7 @@ TEST_F(HxSceneFileTest, SceneRoundTripsEveryNodePropertyKeyMorphAndSetting)
     hxScene->setAnimRange({0, 12000});
     hxScene->setTime(1200);
     hxScene->setPrimarySelection(forearm);
-    hxScene->setAudio(new NamedClip);
+    hxScene->setAudio(new HxSilentClip(nullptr, QStringLiteral("/sounds/take.wav")));
     hxScene->setAudioStartFrame(12);
 
     const QByteArray saved = HxSceneFile::toBytes();
@@ -230,7 +208,7 @@ TEST_F(HxSceneFileTest, SceneRoundTripsEveryNodePropertyKeyMorphAndSetting)
 
     // Everything that was written came back: writing again gives the same
     // bytes (object ids follow the scene's order, so they are stable).
-    hxScene->setAudio(new NamedClip);
+    hxScene->setAudio(new HxSilentClip(nullptr, QStringLiteral("/sounds/take.wav")));
     EXPECT_EQ(HxSceneFile::toBytes(), saved);
 }
 

@@ -54,7 +54,6 @@ TEST_F(HxModuleTest, FactoriesAreListedInOrderAndMakeTheirClass)
                                   "HxKinetorLayer",
                                   "HxKinetorPose",
                                   "HxKinetorNodeData"};
-    ASSERT_EQ(expected.size(), 21);
     ASSERT_EQ(plugin->getNumClassFactories(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
         HxClassFactory* factory = plugin->getClassFactory(i);
@@ -66,7 +65,6 @@ TEST_F(HxModuleTest, FactoriesAreListedInOrderAndMakeTheirClass)
     }
     EXPECT_EQ(plugin->getClassFactory(0)->getGUID(),
               HxGUID::fromString("89F86E80-ADA4-433a-97E4-0C349C8D3E34"));
-    EXPECT_EQ(plugin->getClassFactory(0)->getGUID().toString(), "89F86E80-ADA4-433a-97E4-0C349C8D3E34");
     EXPECT_EQ(plugin->getClassFactory(2)->getGUID(),
               HxGUID::fromString("EA89B7C3-9109-4c84-8F98-C9D48D50B90D"));
     EXPECT_EQ(plugin->getClassFactory(3)->getGUID(),

@@ -1,6 +1,5 @@
 #include "kinetoruitest.h"
 
-#include "model/hxkinetorpose.h"
 #include "ui/hxkinetorcanvasassist.h"
 #include "ui/hxkinetordotlayout.h"
 #include "ui/hxkinetorviewoptions.h"
@@ -22,60 +21,32 @@ namespace {
 // as they are all off: pictures of them taken before the options were added
 // live in tests/ui/canvas-reference. Setting HX_WRITE_CANVAS_REFERENCE to a
 // folder writes the pictures there instead of comparing.
-class HxKinetorCanvasTest : public HxKinetorUiTest
+class HxKinetorCanvasTest : public HxKinetorLayerFixture
 {
 protected:
     void SetUp() override
     {
-        HxKinetorUiTest::SetUp();
-        m_figure = addFigure();
-        createWindowWithPane();
+        HxKinetorLayerFixture::SetUp();
         freshLayer();
     }
     void freshLayer()
     {
-        m_view.reset();
-        m_layer.reset(new HxKinetorLayer(m_pane, nullptr, QStringLiteral("Test"), "Layer"));
-        m_view.reset(m_layer->getView());
-        m_layer->setNode(m_figure);
-        m_view->resize(220, 160);
+        makeLayer(m_pane, QSize(220, 160));
         m_pane->setMode(HxKinetorPane::EditMode);
     }
     HxKinetorViewOptions* options() const { return m_pane->getViewOptions(); }
     HxKinetorCanvasOverlay& overlay() const { return m_view->getAssist()->overlay(); }
-    QImage grab() const { return m_view->grab().toImage(); }
     std::vector<double> weightsAt(QPointF at) const
     {
         std::vector<double> weights;
         m_layer->blendWeightsAt(float(at.x()), float(at.y()), weights);
         return weights;
     }
-    QPoint pixelOf(QPointF point) const
-    {
-        int px = 0;
-        int py = 0;
-        m_view->layerToView(float(point.x()), float(point.y()), px, py);
-        return {px, py};
-    }
-    QPointF layerAt(QPoint pixel) const
-    {
-        float x = 0.0f;
-        float y = 0.0f;
-        m_view->viewToLayer(pixel.x(), pixel.y(), x, y);
-        return {x, y};
-    }
-    void TearDown() override
-    {
-        m_view.reset();
-        m_layer.reset();
-        HxKinetorUiTest::TearDown();
-    }
+    // A dot holding the figure with its X translation at value.
     HxKinetorPose* addDot(float x, float y, float value = 0.0f)
     {
         m_figure->getXPosControl()->setValue(value);
-        auto* pose = new HxKinetorPose(x, y, m_figure, true);
-        m_layer->addPose(pose, false);
-        return pose;
+        return HxKinetorLayerFixture::addDot(x, y);
     }
     void addFiveDots()
     {
@@ -91,7 +62,7 @@ protected:
         freshLayer();
         QList<QPair<QString, QImage>> shots;
         const auto shoot = [&](const char* name) {
-            shots.append({QString::fromLatin1(name), m_view->grab().toImage()});
+            shots.append({QString::fromLatin1(name), grab()});
         };
         shoot("empty-edit");
         m_pane->setMode(HxKinetorPane::PreviewMode);
@@ -122,10 +93,6 @@ protected:
         m_layer->setNode(m_figure);
         return shots;
     }
-
-    HxSkeleton* m_figure = nullptr;
-    std::unique_ptr<HxKinetorLayer> m_layer;
-    std::unique_ptr<HxKinetorLayerView> m_view;
 };
 
 TEST_F(HxKinetorCanvasTest, WithEveryViewOptionOffTheCanvasPaintsAsItAlwaysHas)

@@ -1,7 +1,5 @@
 #include "kinetoruitest.h"
 
-#include "model/hxkinetorpose.h"
-
 #include "hxcore/hxfloatproperty.h"
 #include "hxcore/hxstyle.h"
 #include "hxcore/hxundostack.h"
@@ -31,49 +29,13 @@ int cursorPixels(const QImage& image, QPoint at)
 }
 
 // A 200 x 100 view of a figure's layer, standing alone over the pane.
-class HxKinetorLayerViewTest : public HxKinetorUiTest
+class HxKinetorLayerViewTest : public HxKinetorLayerFixture
 {
 protected:
     void SetUp() override
     {
-        HxKinetorUiTest::SetUp();
-        m_figure = addFigure();
-        makeLayer(createWindowWithPane());
-    }
-    void TearDown() override
-    {
-        makeLayer(nullptr);
-        HxKinetorUiTest::TearDown();
-    }
-    void makeLayer(HxKinetorPane* pane)
-    {
-        m_view.reset();
-        m_layer.reset(pane ? new HxKinetorLayer(pane, nullptr, QStringLiteral("Test"), "Layer") : nullptr);
-        if (!pane)
-            return;
-        m_view.reset(m_layer->getView());
-        m_layer->setNode(m_figure);
-        m_view->resize(200, 100);
-    }
-    HxKinetorPose* addDot(float x, float y, HxKinetorLayer* layer = nullptr)
-    {
-        auto* pose = new HxKinetorPose(x, y, m_figure, true);
-        (layer ? layer : m_layer.get())->addPose(pose, false);
-        return pose;
-    }
-    QPoint pixelOf(QPointF point) const
-    {
-        int px = 0;
-        int py = 0;
-        m_view->layerToView(point.x(), point.y(), px, py);
-        return {px, py};
-    }
-    QPointF layerAt(QPoint pixel, HxKinetorLayerView* view = nullptr) const
-    {
-        float x = 0.0f;
-        float y = 0.0f;
-        (view ? view : m_view.get())->viewToLayer(pixel.x(), pixel.y(), x, y);
-        return {x, y};
+        HxKinetorLayerFixture::SetUp();
+        makeLayer(m_pane);
     }
     QList<float> viewState() const { return {m_view->getZoom(), m_view->getOriginX(), m_view->getOriginY()}; }
     void mouse(Qt::MouseButton button, QPoint from, QPoint to, Qt::KeyboardModifiers keys = Qt::NoModifier)
@@ -82,11 +44,6 @@ protected:
         QTest::mouseMove(m_view.get(), to);
         QTest::mouseRelease(m_view.get(), button, keys, to);
     }
-    QImage grab() const { return m_view->grab().toImage(); }
-
-    HxSkeleton* m_figure = nullptr;
-    std::unique_ptr<HxKinetorLayer> m_layer;
-    std::unique_ptr<HxKinetorLayerView> m_view;
 };
 
 TEST_F(HxKinetorLayerViewTest, MapsZoomsFitsAndPaintsTheGridAtAnyZoom)

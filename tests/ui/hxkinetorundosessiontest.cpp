@@ -260,6 +260,17 @@ protected:
         }
     }
 
+    // Types the text into the name dialog the next action opens, and accepts it.
+    void answerNameDialog(const QString& text)
+    {
+        QTimer::singleShot(0, m_timers.get(), [text] {
+            if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
+                dialog->setTextValue(text);
+                dialog->accept();
+            }
+        });
+    }
+
     void runAction()
     {
         static const QStringList names = {"DeletePose",  "UpdatePose", "ClearLayer", "ClearLayerAnimation",
@@ -268,15 +279,8 @@ protected:
         if (shortName == QLatin1String("DeleteLayer") && m_group->count() < 2)
             return; // keep a layer to work on
         const QString name = QStringLiteral("HxKinetor%1Action").arg(shortName);
-        if (shortName == QLatin1String("AddLayer") || shortName == QLatin1String("RenameLayer")) {
-            const QString text = QStringLiteral("Take %1").arg(pick(1000));
-            QTimer::singleShot(0, m_timers.get(), [text] {
-                if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-                    dialog->setTextValue(text);
-                    dialog->accept();
-                }
-            });
-        }
+        if (shortName == QLatin1String("AddLayer") || shortName == QLatin1String("RenameLayer"))
+            answerNameDialog(QStringLiteral("Take %1").arg(pick(1000)));
         if (HxKinetorLayer* target = layer(); target && !target->getPoses().isEmpty())
             target->setActivePose(target->getPoses()[pick(int(target->getPoses().size()))]);
         actionMgr()->findAction(name)->trigger();
@@ -408,12 +412,7 @@ TEST_F(HxKinetorUndoSessionTest, EveryKindOfChangeIsOneNamedStep)
     };
     const auto trigger = [&](const char* name, const QString& dialogText = QString()) {
         if (!dialogText.isEmpty())
-            QTimer::singleShot(0, m_timers.get(), [dialogText] {
-                if (auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget())) {
-                    dialog->setTextValue(dialogText);
-                    dialog->accept();
-                }
-            });
+            answerNameDialog(dialogText);
         actionMgr()->findAction(QStringLiteral("HxKinetor%1Action").arg(QLatin1String(name)))->trigger();
         steps << lastStep();
     };

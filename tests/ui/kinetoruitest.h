@@ -4,6 +4,7 @@
 
 #include "layer/hxkinetorlayer.h"
 #include "layer/hxpointcontrol.h"
+#include "model/hxkinetorpose.h"
 #include "plugin/hxkinetormodule.h"
 #include "ui/hxkinetoractionbase.h"
 #include "ui/hxkinetorlayergroup.h"
@@ -171,4 +172,58 @@ protected:
     std::unique_ptr<HxMainWindow> m_window;
     HxKinetorPane* m_pane = nullptr;
     std::unique_ptr<QObject> m_timers = std::make_unique<QObject>();
+};
+
+// The test figure and the window with the pane; a layer of the figure standing
+// alone over the pane, and its view, once makeLayer made them.
+class HxKinetorLayerFixture : public HxKinetorUiTest
+{
+protected:
+    void SetUp() override
+    {
+        HxKinetorUiTest::SetUp();
+        m_figure = addFigure();
+        createWindowWithPane();
+    }
+    void TearDown() override
+    {
+        makeLayer(nullptr);
+        HxKinetorUiTest::TearDown();
+    }
+    // Replaces the layer with a fresh one of m_figure on the pane (none when null).
+    void makeLayer(HxKinetorPane* pane, QSize viewSize = QSize(200, 100))
+    {
+        m_view.reset();
+        m_layer.reset(pane ? new HxKinetorLayer(pane, nullptr, QStringLiteral("Test"), "Layer") : nullptr);
+        if (!pane)
+            return;
+        m_view.reset(m_layer->getView());
+        m_layer->setNode(m_figure);
+        m_view->resize(viewSize);
+    }
+    HxKinetorPose* addDot(float x, float y, HxKinetorLayer* layer = nullptr)
+    {
+        auto* pose = new HxKinetorPose(x, y, m_figure, true);
+        (layer ? layer : m_layer.get())->addPose(pose, false);
+        return pose;
+    }
+    QPoint pixelOf(QPointF point) const
+    {
+        int px = 0;
+        int py = 0;
+        m_view->layerToView(float(point.x()), float(point.y()), px, py);
+        return {px, py};
+    }
+    QPointF layerAt(QPoint pixel, HxKinetorLayerView* view = nullptr) const
+    {
+        float x = 0.0f;
+        float y = 0.0f;
+        (view ? view : m_view.get())->viewToLayer(pixel.x(), pixel.y(), x, y);
+        return {x, y};
+    }
+    QImage grab() const { return m_view->grab().toImage(); }
+
+    HxSkeleton* m_figure = nullptr;
+    std::unique_ptr<HxKinetorLayer> m_layer;
+    std::unique_ptr<HxKinetorLayerView> m_view;
 };
