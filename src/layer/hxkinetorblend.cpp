@@ -66,8 +66,10 @@ inline void normalize(RowLanes& r)
             std::sqrt(double(r.x[l]) * r.x[l] + double(r.y[l]) * r.y[l] + double(r.z[l]) * r.z[l]);
         // A zero row stays zero, scaled by 1 / DBL_MIN: the length of any
         // other finite row of floats is far above DBL_MIN, so the floor
-        // changes nothing else, and one instruction does it where a choice
-        // took six. (Rows that are not finite come out as NaN either way.)
+        // changes nothing else, and it compiles to two vector instructions
+        // where testing for zero, infinity and NaN took six. (Rows that are
+        // not finite give meaningless results with either form; a tick never
+        // orthonormalizes them.)
         // One division and three products rather than three divisions: in
         // double, the two differ by a last-bit rounding that survives the
         // cast to float only next to a float's midpoint.
