@@ -127,7 +127,7 @@ struct HxRotationRowLanes
 // converges, and lanes that start at 1 are left as they are.
 void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
 // One pass of that for the lanes not yet finished; false, doing nothing,
-// when every lane is. Whoever runs the passes keeps the count below Passes.
+// when every lane is. Whoever runs the passes runs at most Passes of them.
 bool hxOrthonormalizePass(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
 // Marks finished (1) every lane with a value that is not finite, which is
 // left as it is.
