@@ -431,30 +431,27 @@ double evaluateBlend(const HxKinetorMatrix& a, const HxKinetorMatrix& b, HxKinet
 
 void hxOrthonormalizeRotation(HxMatrix4& matrix)
 {
-    RowLanes rows[3] = {};
+    HxRotationLaneBlock block = {};
     for (int r = 0; r < 3; ++r) {
-        rows[r].x[0] = matrix.m[r][0];
-        rows[r].y[0] = matrix.m[r][1];
-        rows[r].z[0] = matrix.m[r][2];
+        block.rows[r].x[0] = matrix.m[r][0];
+        block.rows[r].y[0] = matrix.m[r][1];
+        block.rows[r].z[0] = matrix.m[r][2];
     }
     // The other lanes hold zero rows and are left out from the start.
-    int done[kLanes];
-    std::fill(std::begin(done), std::end(done), 1);
-    done[0] = 0;
-    hxOrthonormalizeLanes(rows, done);
+    std::fill(std::begin(block.done) + 1, std::end(block.done), 1);
+    hxOrthonormalizeLanes(&block, 1);
     for (int r = 0; r < 3; ++r) {
-        matrix.m[r][0] = rows[r].x[0];
-        matrix.m[r][1] = rows[r].y[0];
-        matrix.m[r][2] = rows[r].z[0];
+        matrix.m[r][0] = block.rows[r].x[0];
+        matrix.m[r][1] = block.rows[r].y[0];
+        matrix.m[r][2] = block.rows[r].z[0];
     }
 }
 
-HX_LANE_CLONES void hxMarkNonFiniteLanes(const HxRotationRowLanes (&rows)[3],
-                                         int (&done)[HxRotationRowLanes::Lanes])
+HX_LANE_CLONES void hxMarkNonFiniteLanes(HxRotationLaneBlock& block)
 {
     const IntLanes exponent = IntLanes{} + 0x7f800000;
     IntLanes notFinite = {};
-    for (const RowLanes& row : rows) {
+    for (const RowLanes& row : block.rows) {
         for (const float (*coordinate)[kLanes] : {&row.x, &row.y, &row.z}) {
             IntLanes bits;
             std::memcpy(&bits, *coordinate, sizeof bits);
@@ -462,24 +459,29 @@ HX_LANE_CLONES void hxMarkNonFiniteLanes(const HxRotationRowLanes (&rows)[3],
         }
     }
     IntLanes marked;
-    std::memcpy(&marked, done, sizeof marked);
+    std::memcpy(&marked, block.done, sizeof marked);
     marked |= notFinite & 1;
-    std::memcpy(done, &marked, sizeof marked);
+    std::memcpy(block.done, &marked, sizeof marked);
 }
 
-bool hxOrthonormalizePass(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes])
+void hxOrthonormalizeLanes(HxRotationLaneBlock* blocks, int count)
 {
-    if (std::all_of(done, done + kLanes, [](int d) { return d != 0; }))
-        return false;
-    RowLanes next[3];
-    orthonormalizeStep(rows, next);
-    acceptStep(rows, next, done);
-    return true;
-}
-
-void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes])
-{
-    for (int pass = 0; pass < HxRotationRowLanes::Passes; ++pass)
-        if (!hxOrthonormalizePass(rows, done))
-            break;
+    // Each pass runs for every block before the next pass: one block's pass
+    // is a short chain of dependent operations, and the blocks' chains are
+    // independent, so the processor overlaps them.
+    constexpr int kMostPasses = 10;
+    for (int pass = 0; pass < kMostPasses; ++pass) {
+        bool any = false;
+        for (int b = 0; b < count; ++b) {
+            HxRotationLaneBlock& block = blocks[b];
+            if (std::all_of(std::begin(block.done), std::end(block.done), [](int d) { return d != 0; }))
+                continue;
+            RowLanes next[3];
+            orthonormalizeStep(block.rows, next);
+            acceptStep(block.rows, next, block.done);
+            any = true;
+        }
+        if (!any)
+            return;
+    }
 }

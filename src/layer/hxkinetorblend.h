@@ -118,17 +118,20 @@ void hxOrthonormalizeRotation(HxMatrix4& matrix);
 struct HxRotationRowLanes
 {
     static constexpr int Lanes = 8;
-    // The most passes a rotation is given to converge.
-    static constexpr int Passes = 10;
     float x[Lanes], y[Lanes], z[Lanes];
 };
-// hxOrthonormalizeRotation for every lane whose done flag is 0, each lane
-// giving exactly what it would alone; a lane is finished (1) once it
-// converges, and lanes that start at 1 are left as they are.
-void hxOrthonormalizeLanes(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
-// One pass of that for the lanes not yet finished; false, doing nothing,
-// when every lane is. Whoever runs the passes runs at most Passes of them.
-bool hxOrthonormalizePass(HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
-// Marks finished (1) every lane with a value that is not finite, which is
-// left as it is.
-void hxMarkNonFiniteLanes(const HxRotationRowLanes (&rows)[3], int (&done)[HxRotationRowLanes::Lanes]);
+// Up to eight rotations being made orthonormal: their rows, and for each
+// lane whether it is finished (1) or still to converge (0).
+struct HxRotationLaneBlock
+{
+    HxRotationRowLanes rows[3];
+    int done[HxRotationRowLanes::Lanes];
+};
+// hxOrthonormalizeRotation for every lane whose done flag is 0, in each of
+// count blocks, each lane giving exactly what it would alone; a lane is
+// finished once it converges, and lanes that start finished are left as
+// they are.
+void hxOrthonormalizeLanes(HxRotationLaneBlock* blocks, int count);
+// Marks finished every lane with a value that is not finite, which is left
+// as it is.
+void hxMarkNonFiniteLanes(HxRotationLaneBlock& block);

@@ -106,7 +106,7 @@ HX_LANE_CLONES bool narrowToFloats(const double* __restrict blended, float* __re
 
 bool allFinite(const float* values, int count)
 {
-    return std::all_of(values, values + count, [](float v) { return std::isfinite(v); });
+    return std::none_of(values, values + count, notFiniteBit);
 }
 
 } // namespace

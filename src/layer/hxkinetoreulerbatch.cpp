@@ -206,41 +206,39 @@ HX_LANE_CLONES void argumentLanes(RotationLanes& lanes, int i, int j, int k, dou
     }
 }
 
-// Up to eight rotations, from their stored floats to their angles.
+// Where up to eight rotations are stored, and their quaternion steps.
 struct Block
 {
     const int* offsets = nullptr;
     int count = 0;
-    HxRotationRowLanes rows[3];
-    int done[kLanes];
     RotationLanes lanes;
 };
 
 // Lanes past the last rotation take zero rows, which need no
 // orthonormalizing, give the identity and are never written. Every lane is
 // written here, so the rows need no clearing first.
-void gatherBlock(const float* values, Block& block)
+void gatherBlock(const float* values, const Block& block, HxRotationLaneBlock& rotations)
 {
     static constexpr float kZeroRows[9] = {};
     for (int n = 0; n < kLanes; ++n) {
         const float* m = n < block.count ? values + block.offsets[n] : kZeroRows;
         for (int r = 0; r < 3; ++r) {
-            block.rows[r].x[n] = m[3 * r];
-            block.rows[r].y[n] = m[3 * r + 1];
-            block.rows[r].z[n] = m[3 * r + 2];
+            rotations.rows[r].x[n] = m[3 * r];
+            rotations.rows[r].y[n] = m[3 * r + 1];
+            rotations.rows[r].z[n] = m[3 * r + 2];
         }
-        block.done[n] = n >= block.count;
+        rotations.done[n] = n >= block.count;
     }
 }
 
 // The orthonormal rows as the quaternion steps read them.
-HX_LANE_CLONES void toDoubles(Block& block)
+HX_LANE_CLONES void toDoubles(const HxRotationLaneBlock& rotations, RotationLanes& lanes)
 {
     for (int b = 0; b < 3; ++b)
         for (int n = 0; n < kLanes; ++n) {
-            block.lanes.r[0][b][n] = block.rows[b].x[n];
-            block.lanes.r[1][b][n] = block.rows[b].y[n];
-            block.lanes.r[2][b][n] = block.rows[b].z[n];
+            lanes.r[0][b][n] = rotations.rows[b].x[n];
+            lanes.r[1][b][n] = rotations.rows[b].y[n];
+            lanes.r[2][b][n] = rotations.rows[b].z[n];
         }
 }
 
@@ -275,30 +273,25 @@ void HxKinetorEulerBatch::convertInPlace(float* values, const int* offsets, int 
 {
     int i, j, k;
     const double s = hxRotationOrderAxes(order, i, j, k) ? 1.0 : -1.0;
-    // Each step is taken for every block before the next step: one block's
-    // step is a short chain of dependent operations, and the blocks' chains
-    // are independent, so the processor overlaps them.
-    std::array<Block, 8> blocks;
-    for (int first = 0; first < count; first += int(blocks.size()) * kLanes) {
-        const int used = std::min(int(blocks.size()), (count - first + kLanes - 1) / kLanes);
+    // As in the orthonormalizing, each step is taken for every block before
+    // the next step, so that the blocks' independent chains overlap.
+    constexpr int kBlocks = 8;
+    std::array<Block, kBlocks> blocks;
+    std::array<HxRotationLaneBlock, kBlocks> rotations;
+    for (int first = 0; first < count; first += kBlocks * kLanes) {
+        const int used = std::min(kBlocks, (count - first + kLanes - 1) / kLanes);
         for (int b = 0; b < used; ++b) {
             blocks[b].offsets = offsets + first + b * kLanes;
             blocks[b].count = std::min(kLanes, count - first - b * kLanes);
-            gatherBlock(values, blocks[b]);
+            gatherBlock(values, blocks[b], rotations[b]);
         }
         // Apart from the gathering: a vector load right after the scalar
         // stores it reads waits for them to reach the cache.
         for (int b = 0; b < used; ++b)
-            hxMarkNonFiniteLanes(blocks[b].rows, blocks[b].done);
-        for (int pass = 0; pass < HxRotationRowLanes::Passes; ++pass) {
-            bool any = false;
-            for (int b = 0; b < used; ++b)
-                any |= hxOrthonormalizePass(blocks[b].rows, blocks[b].done);
-            if (!any)
-                break;
-        }
+            hxMarkNonFiniteLanes(rotations[b]);
+        hxOrthonormalizeLanes(rotations.data(), used);
         for (int b = 0; b < used; ++b)
-            toDoubles(blocks[b]);
+            toDoubles(rotations[b], blocks[b].lanes);
         for (int b = 0; b < used; ++b)
             quaternionLanes(blocks[b].lanes);
         // Once in setValue, once more by the caller.
